@@ -1,0 +1,28 @@
+#include "modes/module1.h"
+
+namespace resolaunch {
+
+int32_t Module1::LoadDisplayModes() {
+    // One record for every call, not cleared in between, as the platform expects
+    // of a caller walking the mode numbers.
+    ModeRequest request;
+    request.dmSize = kModeRequestSize;
+
+    int32_t n = 0;
+    while (n < kMaxModes && display_.EnumerateMode(static_cast<uint32_t>(n), request)) {
+        displayModes_.push_back(DisplayMode{
+            static_cast<int16_t>(request.dmBitsPerPel & 0xFFFFu),
+            static_cast<int32_t>(request.dmPelsWidth),
+            static_cast<int32_t>(request.dmPelsHeight),
+        });
+        ++n;
+    }
+    return n;
+}
+
+int32_t Module1::TestDisplayMode(ModeRequest& request) {
+    request.dmFields = kModeRequestFields;
+    return display_.ChangeMode(&request, kChangeTest);
+}
+
+}  // namespace resolaunch

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "modes/display_mode.h"
+#include "platform/display_settings.h"
+
+namespace resolaunch {
+
+// The program's knowledge of the display: the table of every mode the
+// current device reports, and the operations that test and set a mode.
+class Module1 {
+public:
+    // Upper bound on the table: the list index is stored as a 16-bit number,
+    // and a driver that never stops enumerating must not hang start-up.
+    static constexpr int32_t kMaxModes = 32768;
+
+    explicit Module1(DisplaySettings& display) : display_(display) {}
+
+    // Fills DisplayModes in the platform's enumeration order (duplicates
+    // kept) and returns the number of modes stored. Called once.
+    int32_t LoadDisplayModes();
+
+    // Asks whether the requested depth and size could be set now (CDS_TEST);
+    // the screen does not change. Sets request.dmFields itself.
+    int32_t TestDisplayMode(ModeRequest& request);
+
+    const std::vector<DisplayMode>& DisplayModes() const { return displayModes_; }
+
+private:
+    DisplaySettings& display_;
+    std::vector<DisplayMode> displayModes_;
+};
+
+}  // namespace resolaunch

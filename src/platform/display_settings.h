@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+
+namespace resolaunch {
+
+// The fields of the platform's DEVMODEA record that this program writes or
+// reads, in portable form. The Win32 layer lays them out in a real DEVMODEA
+// announced at 124 bytes (the form that ends with dmDisplayFrequency).
+struct ModeRequest {
+    uint16_t dmSize = 0;
+    uint16_t dmDriverExtra = 0;
+    uint32_t dmFields = 0;
+    uint32_t dmBitsPerPel = 0;
+    uint32_t dmPelsWidth = 0;
+    uint32_t dmPelsHeight = 0;
+    uint32_t dmDisplayFlags = 0;
+    uint32_t dmDisplayFrequency = 0;
+
+    friend bool operator==(const ModeRequest&, const ModeRequest&) = default;
+};
+
+inline constexpr uint16_t kModeRequestSize = 124;
+// DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT: the refresh rate is left to the platform.
+inline constexpr uint32_t kModeRequestFields = 0x001C0000;
+
+// ChangeDisplaySettings flags and results (the platform's own values).
+inline constexpr uint32_t kChangeTest = 2;            // CDS_TEST
+inline constexpr uint32_t kChangeUpdateRegistry = 1;  // CDS_UPDATEREGISTRY
+inline constexpr int32_t kChangeSuccessful = 0;       // DISP_CHANGE_SUCCESSFUL
+inline constexpr int32_t kChangeRestart = 1;          // DISP_CHANGE_RESTART
+
+// The display settings service of the current display device.
+class DisplaySettings {
+public:
+    virtual ~DisplaySettings() = default;
+
+    // EnumDisplaySettingsA(nullptr, modeNumber, &request): false when the
+    // device has no mode of that number.
+    virtual bool EnumerateMode(uint32_t modeNumber, ModeRequest& request) = 0;
+
+    // ChangeDisplaySettingsA(request, flags); a null request returns to the
+    // mode stored as the default. Returns the platform's DISP_CHANGE code.
+    virtual int32_t ChangeMode(ModeRequest* request, uint32_t flags) = 0;
+};
+
+}  // namespace resolaunch

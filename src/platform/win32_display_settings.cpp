@@ -1,0 +1,58 @@
+#include "platform/win32_display_settings.h"
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace resolaunch {
+namespace {
+
+// The 124-byte form of DEVMODEA ends with dmDisplayFrequency.
+static_assert(offsetof(DEVMODEA, dmDisplayFrequency) + sizeof(DWORD) == kModeRequestSize);
+
+// The record is a full DEVMODEA, so whatever the platform writes stays inside
+// it, but it announces only 124 bytes and no driver data.
+DEVMODEA ToDevMode(const ModeRequest& request) {
+    DEVMODEA mode{};
+    mode.dmSize = request.dmSize;
+    mode.dmDriverExtra = request.dmDriverExtra;
+    mode.dmFields = request.dmFields;
+    mode.dmBitsPerPel = request.dmBitsPerPel;
+    mode.dmPelsWidth = request.dmPelsWidth;
+    mode.dmPelsHeight = request.dmPelsHeight;
+    mode.dmDisplayFlags = request.dmDisplayFlags;
+    mode.dmDisplayFrequency = request.dmDisplayFrequency;
+    return mode;
+}
+
+void CopyBack(const DEVMODEA& mode, ModeRequest& request) {
+    request.dmSize = mode.dmSize;
+    request.dmDriverExtra = mode.dmDriverExtra;
+    request.dmFields = mode.dmFields;
+    request.dmBitsPerPel = mode.dmBitsPerPel;
+    request.dmPelsWidth = mode.dmPelsWidth;
+    request.dmPelsHeight = mode.dmPelsHeight;
+    request.dmDisplayFlags = mode.dmDisplayFlags;
+    request.dmDisplayFrequency = mode.dmDisplayFrequency;
+}
+
+}  // namespace
+
+bool Win32DisplaySettings::EnumerateMode(uint32_t modeNumber, ModeRequest& request) {
+    DEVMODEA mode = ToDevMode(request);
+    const BOOL found = ::EnumDisplaySettingsA(nullptr, modeNumber, &mode);
+    CopyBack(mode, request);
+    return found != FALSE;
+}
+
+int32_t Win32DisplaySettings::ChangeMode(ModeRequest* request, uint32_t flags) {
+    if (request == nullptr) {
+        return ::ChangeDisplaySettingsA(nullptr, flags);
+    }
+    DEVMODEA mode = ToDevMode(*request);
+    const LONG result = ::ChangeDisplaySettingsA(&mode, flags);
+    CopyBack(mode, *request);
+    return result;
+}
+
+}  // namespace resolaunch

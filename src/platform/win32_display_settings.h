@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/display_settings.h"
+
+namespace resolaunch {
+
+// EnumDisplaySettingsA / ChangeDisplaySettingsA on the current display device,
+// with the request laid out as a 124-byte DEVMODEA.
+class Win32DisplaySettings final : public DisplaySettings {
+public:
+    bool EnumerateMode(uint32_t modeNumber, ModeRequest& request) override;
+    int32_t ChangeMode(ModeRequest* request, uint32_t flags) override;
+};
+
+}  // namespace resolaunch

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace resolaunch {
+
+inline constexpr const wchar_t* kAppTitle = L"ResoLaunch";
+inline constexpr const wchar_t* kFormTitle = L"指定アプリケーション起動、解像度変更、位置変更";
+
+// Places and sizes are in twips (1/1440 inch): 15 twips make one pixel at 96 DPI.
+inline constexpr int kTwipsPerInch = 1440;
+inline constexpr int kClientWidthTwips = 5100;
+inline constexpr int kClientHeightTwips = 4875;
+
+enum class ControlKind { Button, TextBox, ListBox, Label };
+
+// Control identifiers. IDOK (1) and IDCANCEL (2) stay unused, so that Enter
+// and Escape press no button through the dialog manager.
+enum ControlId : int {
+    kCommand1Launch = 100,  // Command1(0)
+    kText1,
+    kCommand2,
+    kLabel1,
+    kCommand1Stay,  // Command1(1)
+    kList1,
+    kCommand3,
+    kCommand4,
+    kText2,
+    kText3,
+    kLabel2X,  // LABEL2(0)
+    kLabel2Y,  // LABEL2(1)
+    kLabel3,
+    kCommand5,
+    kCommand6,
+    kCommand7,
+};
+
+struct ControlSpec {
+    ControlId id;
+    const char* name;  // the control's name; -1 index for single controls
+    int index;
+    ControlKind kind;
+    const wchar_t* text;
+    int left, top, width, height;  // twips, from the client area's top-left corner
+};
+
+// The controls in tab order, which is also the order they are created in.
+inline constexpr std::array<ControlSpec, 16> kFormControls{{
+    {kCommand1Launch, "Command1", 0, ControlKind::Button, L"起動＞終了", 3480, 720, 1575, 495},
+    {kText1, "Text1", -1, ControlKind::TextBox, L"Text1", 120, 360, 3255, 270},
+    {kCommand2, "Command2", -1, ControlKind::Button, L"実行ファイル選択", 3480, 120, 1575, 495},
+    {kLabel1, "Label1", -1, ControlKind::Label, L"実行ファイル名", 1080, 120, 1335, 255},
+    {kCommand1Stay, "Command1", 1, ControlKind::Button, L"起動＞待機", 3480, 1320, 1575, 495},
+    {kList1, "List1", -1, ControlKind::ListBox, L"", 120, 1320, 3255, 3300},
+    {kCommand3, "Command3", -1, ControlKind::Button, L"解像度変更", 3480, 1920, 1575, 495},
+    {kCommand4, "Command4", -1, ControlKind::Button, L"解像度変更＞起動", 3480, 2520, 1575, 495},
+    {kText2, "Text2", -1, ControlKind::TextBox, L"0", 720, 960, 975, 270},
+    {kText3, "Text3", -1, ControlKind::TextBox, L"0", 2040, 960, 975, 270},
+    {kLabel2X, "LABEL2", 0, ControlKind::Label, L"X", 480, 960, 135, 255},
+    {kLabel2Y, "LABEL2", 1, ControlKind::Label, L"Y", 1800, 960, 135, 255},
+    {kLabel3, "Label3", -1, ControlKind::Label, L"実行アプリケーション表示位置", 480, 720, 2535, 255},
+    {kCommand5, "Command5", -1, ControlKind::Button, L"変更前の解像度に戻す", 3480, 3720, 1575, 495},
+    {kCommand6, "Command6", -1, ControlKind::Button, L"終了", 3480, 4320, 1575, 495},
+    {kCommand7, "Command7", -1, ControlKind::Button, L"解像度を戻す＞終了", 3480, 3120, 1575, 495},
+}};
+
+// Twips to pixels at `dpi`, rounded to the nearest pixel as MulDiv does.
+constexpr int TwipsToPixels(int twips, int dpi) {
+    const int64_t product = int64_t{twips} * dpi;
+    const int64_t half = kTwipsPerInch / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / kTwipsPerInch
+                                         : -((-product + half) / kTwipsPerInch));
+}
+
+}  // namespace resolaunch

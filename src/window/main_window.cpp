@@ -1,0 +1,257 @@
+#include "window/main_window.h"
+
+#include <cstddef>
+#include <stdexcept>
+
+#include "window/handler_boundary.h"
+#include "window/win32_fonts.h"
+
+namespace resolaunch {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"ResoLaunchForm1";
+constexpr int kAppIconId = 1;
+constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
+struct ControlClass {
+    const wchar_t* name;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlClass ClassOf(ControlKind kind) {
+    // WS_CLIPSIBLINGS: where a label reaches into the text box below it, the
+    // text box, which comes earlier in tab and z order, stays on top.
+    constexpr DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    switch (kind) {
+    case ControlKind::Button:
+        return {L"BUTTON", common | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
+    case ControlKind::TextBox:
+        return {L"EDIT", common | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_LEFT, 0};
+    case ControlKind::ListBox:
+        return {L"LISTBOX", common | WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
+    case ControlKind::Label:
+        return {L"STATIC", common | SS_LEFT | SS_NOPREFIX, 0};
+    }
+    throw std::logic_error("unknown control kind");
+}
+
+// Re-enables drawing of a window when it goes out of scope, also on failure.
+class RedrawSuspended {
+public:
+    explicit RedrawSuspended(HWND window) : window_(window) {
+        ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    }
+    RedrawSuspended(const RedrawSuspended&) = delete;
+    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+    ~RedrawSuspended() {
+        ::SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(window_, nullptr, TRUE);
+    }
+
+private:
+    HWND window_;
+};
+
+bool IsPushButton(HWND window) {
+    return (::SendMessageW(window, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+}
+
+}  // namespace
+
+MainWindow::~MainWindow() {
+    if (hwnd_ != nullptr) {
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+bool MainWindow::Create() {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(kAppIconId));
+    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
+                                                           ::GetSystemMetrics(SM_CXSMICON),
+                                                           ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    windowClass.lpszClassName = kWindowClass;
+    if (::RegisterClassExW(&windowClass) == 0) {
+        return false;
+    }
+
+    // Created hidden at the place the platform picks; sized once its DPI is known.
+    if (::CreateWindowExW(kFormExStyle, kWindowClass, kFormTitle, kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this) == nullptr) {
+        return false;
+    }
+    dpi_ = ::GetDpiForWindow(hwnd_);
+    CreateControls();
+    UpdateFonts();
+    ApplyLayout();
+    ResizeClientArea();
+
+    RunHandler(*this, [this] { form1_.Form_Load(); });
+
+    ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+    ::UpdateWindow(hwnd_);
+    ::SetFocus(Control(kCommand1Launch));
+    return true;
+}
+
+void MainWindow::CreateControls() {
+    for (std::size_t i = 0; i < kFormControls.size(); ++i) {
+        const ControlSpec& spec = kFormControls[i];
+        const ControlClass cls = ClassOf(spec.kind);
+        controls_[i] = ::CreateWindowExW(cls.exStyle, cls.name, spec.text, cls.style, 0, 0, 0, 0, hwnd_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+        if (controls_[i] == nullptr) {
+            throw std::runtime_error("CreateWindowEx failed for a control");
+        }
+    }
+    // The text boxes take text of any length.
+    ::SendMessageW(Control(kText1), EM_SETLIMITTEXT, 0, 0);
+    ::SendMessageW(Control(kText2), EM_SETLIMITTEXT, 0, 0);
+    ::SendMessageW(Control(kText3), EM_SETLIMITTEXT, 0, 0);
+}
+
+void MainWindow::UpdateFonts() {
+    // A text box is the tightest fit: its height less its two border lines.
+    const int textBoxHeight = TwipsToPixels(270, static_cast<int>(dpi_));
+    const int border = ::GetSystemMetricsForDpi(SM_CYBORDER, dpi_);
+    UniqueFont uiFont = CreateMessageFont(dpi_, textBoxHeight - 2 * border);
+    UniqueFont listFont = CreateFixedPitchFont(uiFont.get());
+
+    for (std::size_t i = 0; i < kFormControls.size(); ++i) {
+        const HFONT font = kFormControls[i].kind == ControlKind::ListBox && listFont ? listFont.get() : uiFont.get();
+        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    // The old fonts are released only once no control uses them.
+    uiFont_ = std::move(uiFont);
+    listFont_ = std::move(listFont);
+}
+
+void MainWindow::ApplyLayout() {
+    const int dpi = static_cast<int>(dpi_);
+    for (std::size_t i = 0; i < kFormControls.size(); ++i) {
+        const ControlSpec& spec = kFormControls[i];
+        ::SetWindowPos(controls_[i], nullptr, TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
+                       TwipsToPixels(spec.width, dpi), TwipsToPixels(spec.height, dpi),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void MainWindow::ResizeClientArea() {
+    const int dpi = static_cast<int>(dpi_);
+    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
+    ::AdjustWindowRectExForDpi(&frame, kFormStyle, FALSE, kFormExStyle, dpi_);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND MainWindow::Control(ControlId id) const {
+    for (std::size_t i = 0; i < kFormControls.size(); ++i) {
+        if (kFormControls[i].id == id) {
+            return controls_[i];
+        }
+    }
+    return nullptr;
+}
+
+void MainWindow::AppendListEntries(const std::vector<std::wstring>& entries) {
+    const HWND list = Control(kList1);
+    std::size_t characters = 0;
+    for (const std::wstring& entry : entries) {
+        characters += entry.size() + 1;
+    }
+    RedrawSuspended quiet(list);
+    ::SendMessageW(list, LB_INITSTORAGE, entries.size(), characters * sizeof(wchar_t));
+    for (const std::wstring& entry : entries) {
+        const LRESULT added = ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        if (added == LB_ERR || added == LB_ERRSPACE) {
+            throw std::runtime_error("the mode list has no room for more entries");
+        }
+    }
+}
+
+void MainWindow::ShowMessage(const std::wstring& text) {
+    ::MessageBoxW(hwnd_, text.c_str(), kAppTitle, MB_OK);
+}
+
+void MainWindow::OnCommand(int id, int notification) {
+    if (id == IDOK && notification == 0) {
+        // Enter from the dialog manager: it presses only the button that has the focus.
+        const HWND focus = ::GetFocus();
+        if (focus != nullptr && ::GetParent(focus) == hwnd_ && IsPushButton(focus)) {
+            ::SendMessageW(focus, BM_CLICK, 0, 0);
+        }
+    }
+    // The buttons' handlers join here as they are built.
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        RunHandler(*this, [&] { OnCommand(LOWORD(wParam), HIWORD(wParam)); });
+        return 0;
+    case WM_ACTIVATE:
+        // Keep the focused control across deactivation, as a dialog does.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = ::GetFocus();
+            if (focus != nullptr && ::IsChild(hwnd_, focus)) {
+                focusBeforeDeactivation_ = focus;
+            }
+        } else if (!::IsIconic(hwnd_)) {
+            const HWND target = focusBeforeDeactivation_ != nullptr ? focusBeforeDeactivation_ : Control(kCommand1Launch);
+            ::SetFocus(target);
+            return 0;
+        }
+        break;
+    case WM_DPICHANGED: {
+        dpi_ = HIWORD(wParam);
+        UpdateFonts();
+        ApplyLayout();
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    MainWindow* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (self == nullptr) {
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        ReportUnexpectedFailure(*self, failure.what());
+    } catch (...) {
+        ReportUnexpectedFailure(*self, nullptr);
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace resolaunch

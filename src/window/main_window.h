@@ -1,0 +1,65 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+#include "modes/module1.h"
+#include "platform/unique_handle.h"
+#include "platform/win32_display_settings.h"
+#include "window/form1.h"
+#include "window/form_controls.h"
+#include "window/layout.h"
+
+namespace resolaunch {
+
+struct FontTraits {
+    using Handle = HFONT;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle font) noexcept { ::DeleteObject(font); }
+};
+using UniqueFont = UniqueHandle<FontTraits>;
+
+// The one window of the program, Form1, with its controls. Owns the handlers
+// and the platform services they use.
+class MainWindow final : public FormControls, public UserMessages {
+public:
+    explicit MainWindow(HINSTANCE instance) : instance_(instance) {}
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+    ~MainWindow() override;
+
+    // Creates the window and its controls, runs the load handler and shows
+    // the window. False when the window could not be created.
+    bool Create();
+
+    HWND Handle() const { return hwnd_; }
+
+    void AppendListEntries(const std::vector<std::wstring>& entries) override;
+    void ShowMessage(const std::wstring& text) override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void CreateControls();
+    void UpdateFonts();
+    void ApplyLayout();
+    void ResizeClientArea();
+    void OnCommand(int id, int notification);
+    HWND Control(ControlId id) const;
+
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    HWND focusBeforeDeactivation_ = nullptr;
+    std::array<HWND, kFormControls.size()> controls_{};
+    UniqueFont uiFont_;
+    UniqueFont listFont_;
+
+    Win32DisplaySettings display_;
+    Module1 module1_{display_};
+    Form1 form1_{module1_, *this};
+};
+
+}  // namespace resolaunch

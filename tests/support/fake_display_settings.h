@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/display_settings.h"
+
+namespace resolaunch::testing {
+
+struct FakeMode {
+    uint32_t bits;
+    uint32_t width;
+    uint32_t height;
+    uint32_t frequency = 60;
+};
+
+// A display driver of a given mode list. Tests answer as `testResult` says;
+// every call is recorded.
+class FakeDisplaySettings : public DisplaySettings {
+public:
+    struct ChangeCall {
+        std::optional<ModeRequest> request;  // empty for a null record
+        uint32_t flags;
+    };
+
+    FakeDisplaySettings() = default;
+    explicit FakeDisplaySettings(std::vector<FakeMode> driverModes) : modes(std::move(driverModes)) {}
+
+    bool EnumerateMode(uint32_t modeNumber, ModeRequest& request) override {
+        ++enumerateCalls;
+        if (modeNumber >= modes.size()) {
+            return false;
+        }
+        const FakeMode& mode = modes[modeNumber];
+        request.dmFields = 0x005C0000;  // what drivers report: depth, size and frequency
+        request.dmBitsPerPel = mode.bits;
+        request.dmPelsWidth = mode.width;
+        request.dmPelsHeight = mode.height;
+        request.dmDisplayFrequency = mode.frequency;
+        return true;
+    }
+
+    int32_t ChangeMode(ModeRequest* request, uint32_t flags) override {
+        changeCalls.push_back({request ? std::optional<ModeRequest>(*request) : std::nullopt, flags});
+        if (flags == kChangeTest) {
+            ++testCalls;
+            return testResult(*request);
+        }
+        return switchResult;
+    }
+
+    std::vector<FakeMode> modes;
+    std::function<int32_t(const ModeRequest&)> testResult = [](const ModeRequest&) { return kChangeSuccessful; };
+    int32_t switchResult = kChangeSuccessful;
+
+    int enumerateCalls = 0;
+    int testCalls = 0;
+    std::vector<ChangeCall> changeCalls;
+};
+
+// `sizes` distinct sizes at each of `depths`, every one reported at
+// `ratesPerSize` refresh rates, as real drivers list them.
+inline std::vector<FakeMode> DriverModes(int sizes, std::vector<uint32_t> depths, int ratesPerSize) {
+    std::vector<FakeMode> modes;
+    for (uint32_t bits : depths) {
+        for (int s = 0; s < sizes; ++s) {
+            for (int r = 0; r < ratesPerSize; ++r) {
+                modes.push_back({bits, 640u + 32u * static_cast<uint32_t>(s), 480u + 24u * static_cast<uint32_t>(s),
+                                 60u + 15u * static_cast<uint32_t>(r)});
+            }
+        }
+    }
+    return modes;
+}
+
+}  // namespace resolaunch::testing

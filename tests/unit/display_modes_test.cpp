@@ -1,0 +1,108 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fake_display_settings.h"
+#include "modes/module1.h"
+
+namespace resolaunch {
+namespace {
+
+using ::testing::_;
+using ::testing::ElementsAre;
+using ::testing::Return;
+using testing::FakeDisplaySettings;
+
+class MockDisplaySettings : public DisplaySettings {
+public:
+    MOCK_METHOD(bool, EnumerateMode, (uint32_t, ModeRequest&), (override));
+    MOCK_METHOD(int32_t, ChangeMode, (ModeRequest*, uint32_t), (override));
+};
+
+TEST(LoadDisplayModes, DriverWithoutModesGivesEmptyTable) {
+    FakeDisplaySettings display;
+    Module1 module(display);
+    EXPECT_EQ(module.LoadDisplayModes(), 0);
+    EXPECT_TRUE(module.DisplayModes().empty());
+    EXPECT_EQ(display.enumerateCalls, 1);
+}
+
+TEST(LoadDisplayModes, KeepsEnumerationOrderAndDuplicates) {
+    FakeDisplaySettings display({{32, 1024, 768, 60}, {8, 640, 480, 60}, {32, 1024, 768, 75}, {16, 800, 600, 60}});
+    Module1 module(display);
+
+    EXPECT_EQ(module.LoadDisplayModes(), 4);
+    EXPECT_THAT(module.DisplayModes(), ElementsAre(DisplayMode{32, 1024, 768}, DisplayMode{8, 640, 480},
+                                                   DisplayMode{32, 1024, 768}, DisplayMode{16, 800, 600}));
+}
+
+TEST(LoadDisplayModes, StoresOnlyTheLow16BitsOfTheDepth) {
+    FakeDisplaySettings display({{0x10020, 800, 600}});
+    Module1 module(display);
+    module.LoadDisplayModes();
+    EXPECT_EQ(module.DisplayModes().at(0).Bits, 32);
+}
+
+TEST(LoadDisplayModes, AsksWithOneRecordOf124BytesForModeNumbersInOrder) {
+    MockDisplaySettings display;
+    std::vector<uint32_t> numbers;
+    std::vector<uint16_t> sizes;
+    EXPECT_CALL(display, EnumerateMode(_, _)).Times(3).WillRepeatedly([&](uint32_t n, ModeRequest& request) {
+        numbers.push_back(n);
+        sizes.push_back(request.dmSize);
+        request.dmBitsPerPel = 32;
+        return n < 2;
+    });
+    EXPECT_CALL(display, ChangeMode(_, _)).Times(0);
+
+    Module1 module(display);
+    EXPECT_EQ(module.LoadDisplayModes(), 2);
+    EXPECT_THAT(numbers, ElementsAre(0u, 1u, 2u));
+    EXPECT_THAT(sizes, ElementsAre(124, 124, 124));
+}
+
+TEST(LoadDisplayModes, StopsAtTheLargestListableTable) {
+    MockDisplaySettings display;  // a driver that never says "no more modes"
+    EXPECT_CALL(display, EnumerateMode(_, _)).WillRepeatedly(Return(true));
+    Module1 module(display);
+    EXPECT_EQ(module.LoadDisplayModes(), Module1::kMaxModes);
+    EXPECT_EQ(module.DisplayModes().size(), static_cast<size_t>(Module1::kMaxModes));
+}
+
+TEST(TestDisplayMode, RequestsOnlyDepthAndSizeWithTheTestFlag) {
+    MockDisplaySettings display;
+    ModeRequest seen;
+    EXPECT_CALL(display, ChangeMode(_, kChangeTest)).WillOnce([&](ModeRequest* request, uint32_t) {
+        seen = *request;
+        request->dmDisplayFrequency = 60;  // what the platform leaves in the record
+        return -2;
+    });
+    Module1 module(display);
+
+    ModeRequest request;
+    request.dmSize = 124;
+    request.dmFields = 0x00400000;  // whatever the caller had set
+    request.dmBitsPerPel = 16;
+    request.dmPelsWidth = 800;
+    request.dmPelsHeight = 600;
+
+    EXPECT_EQ(module.TestDisplayMode(request), -2);
+    EXPECT_EQ(seen.dmFields, 0x001C0000u);
+    EXPECT_EQ(seen.dmSize, 124);
+    EXPECT_EQ(seen.dmBitsPerPel, 16u);
+    EXPECT_EQ(seen.dmPelsWidth, 800u);
+    EXPECT_EQ(seen.dmPelsHeight, 600u);
+    EXPECT_EQ(request.dmDisplayFrequency, 60u) << "the record comes back as the platform left it";
+}
+
+TEST(TestDisplayMode, PassesTheResultThroughUnchanged) {
+    for (int32_t result : {0, 1, -1, -2, -5, 7}) {
+        FakeDisplaySettings display;
+        display.testResult = [result](const ModeRequest&) { return result; };
+        Module1 module(display);
+        ModeRequest request;
+        EXPECT_EQ(module.TestDisplayMode(request), result);
+    }
+}
+
+}  // namespace
+}  // namespace resolaunch
