@@ -7,6 +7,11 @@
 namespace resolaunch {
 
 void Form1::Form_Load() {
+    FillModeList();
+    TransferSettings(1);
+}
+
+void Form1::FillModeList() {
     const int32_t count = modes_.LoadDisplayModes();
     const std::vector<DisplayMode>& table = modes_.DisplayModes();
 
@@ -31,6 +36,43 @@ void Form1::Form_Load() {
         labels.push_back(ModeLabel(mode, found->second));
     }
     controls_.AppendListEntries(labels);
+}
+
+void Form1::TransferSettings(int16_t mode) noexcept {
+    try {
+        if (mode != 0) {
+            LoadSettings();
+        } else {
+            SaveSettings();
+        }
+    } catch (...) {
+        // The settings never interrupt the user: what was not done stays undone.
+    }
+}
+
+void Form1::LoadSettings() {
+    const std::optional<SavedSettings> saved = settings_.Load();
+    if (!saved) {
+        return;
+    }
+    controls_.SetText(TextBox::Text1, saved->executable);
+    controls_.SetText(TextBox::Text2, saved->x);
+    controls_.SetText(TextBox::Text3, saved->y);
+    // An index the list cannot hold (fewer modes than when it was saved)
+    // leaves the selection alone; the rest still loads.
+    if (saved->listIndex >= -1 && saved->listIndex < controls_.ListCount()) {
+        controls_.SetListIndex(saved->listIndex);
+    }
+    controls_.SetDialogFileName(saved->executable);
+}
+
+void Form1::SaveSettings() {
+    settings_.Save(SavedSettings{
+        controls_.Text(TextBox::Text1),
+        controls_.Text(TextBox::Text2),
+        controls_.Text(TextBox::Text3),
+        controls_.ListIndex(),
+    });
 }
 
 }  // namespace resolaunch

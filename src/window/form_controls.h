@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace resolaunch {
+
+enum class TextBox { Text1, Text2, Text3 };
 
 // What the handlers need of the main window's controls. The Win32 window
 // implements it; tests use a fake.
@@ -11,8 +14,18 @@ class FormControls {
 public:
     virtual ~FormControls() = default;
 
+    virtual std::wstring Text(TextBox box) = 0;
+    virtual void SetText(TextBox box, const std::wstring& text) = 0;
+
     // Appends the entries to the end of List1, in order, with one redraw.
     virtual void AppendListEntries(const std::vector<std::wstring>& entries) = 0;
+    virtual int32_t ListCount() = 0;
+    // The selected entry of List1, -1 when none is.
+    virtual int16_t ListIndex() = 0;
+    virtual void SetListIndex(int16_t index) = 0;
+
+    // The file name the file-open dialog CommonDialog1 opens on.
+    virtual void SetDialogFileName(const std::wstring& name) = 0;
 };
 
 // Modal message boxes: one OK button, no icon, the title "ResoLaunch".

@@ -1,6 +1,7 @@
 #include "window/main_window.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 
 #include "window/handler_boundary.h"
@@ -159,6 +160,48 @@ HWND MainWindow::Control(ControlId id) const {
     }
     return nullptr;
 }
+
+HWND MainWindow::Control(TextBox box) const {
+    switch (box) {
+    case TextBox::Text1:
+        return Control(kText1);
+    case TextBox::Text2:
+        return Control(kText2);
+    case TextBox::Text3:
+        return Control(kText3);
+    }
+    return nullptr;
+}
+
+std::wstring MainWindow::Text(TextBox box) {
+    const HWND edit = Control(box);
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(edit)) + 1, L'\0');
+    const int length = ::GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return text;
+}
+
+void MainWindow::SetText(TextBox box, const std::wstring& text) {
+    if (!::SetWindowTextW(Control(box), text.c_str())) {
+        throw std::runtime_error("SetWindowText failed");
+    }
+}
+
+int32_t MainWindow::ListCount() {
+    const LRESULT count = ::SendMessageW(Control(kList1), LB_GETCOUNT, 0, 0);
+    return count == LB_ERR ? 0 : static_cast<int32_t>(count);
+}
+
+int16_t MainWindow::ListIndex() {
+    const LRESULT index = ::SendMessageW(Control(kList1), LB_GETCURSEL, 0, 0);
+    return index < 0 || index > INT16_MAX ? int16_t{-1} : static_cast<int16_t>(index);
+}
+
+void MainWindow::SetListIndex(int16_t index) {
+    ::SendMessageW(Control(kList1), LB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+}
+
+void MainWindow::SetDialogFileName(const std::wstring& name) { dialogFileName_ = name; }
 
 void MainWindow::AppendListEntries(const std::vector<std::wstring>& entries) {
     const HWND list = Control(kList1);

@@ -7,6 +7,8 @@
 #include "modes/module1.h"
 #include "platform/unique_handle.h"
 #include "platform/win32_display_settings.h"
+#include "platform/win32_file_system.h"
+#include "settings/settings_store.h"
 #include "window/form1.h"
 #include "window/form_controls.h"
 #include "window/layout.h"
@@ -35,7 +37,14 @@ public:
 
     HWND Handle() const { return hwnd_; }
 
+    std::wstring Text(TextBox box) override;
+    void SetText(TextBox box, const std::wstring& text) override;
     void AppendListEntries(const std::vector<std::wstring>& entries) override;
+    int32_t ListCount() override;
+    int16_t ListIndex() override;
+    void SetListIndex(int16_t index) override;
+    void SetDialogFileName(const std::wstring& name) override;
+
     void ShowMessage(const std::wstring& text) override;
 
 private:
@@ -48,6 +57,7 @@ private:
     void ResizeClientArea();
     void OnCommand(int id, int notification);
     HWND Control(ControlId id) const;
+    HWND Control(TextBox box) const;
 
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
@@ -56,10 +66,14 @@ private:
     std::array<HWND, kFormControls.size()> controls_{};
     UniqueFont uiFont_;
     UniqueFont listFont_;
+    std::wstring dialogFileName_;  // CommonDialog1's file name
 
     Win32DisplaySettings display_;
     Module1 module1_{display_};
-    Form1 form1_{module1_, *this};
+    Win32FileSystem files_;
+    Win32AnsiCodec ansi_;
+    SettingsStore settings_{files_, ansi_};
+    Form1 form1_{module1_, *this, settings_};
 };
 
 }  // namespace resolaunch

@@ -7,15 +7,42 @@
 
 namespace resolaunch::testing {
 
+// The main window's controls as plain values, with a log of every change in
+// order, so that tests can check what a handler did and in which order.
 class FakeFormControls : public FormControls {
 public:
+    std::wstring Text(TextBox box) override { return texts[Slot(box)]; }
+    void SetText(TextBox box, const std::wstring& text) override {
+        texts[Slot(box)] = text;
+        changes.push_back(L"Text" + std::to_wstring(Slot(box) + 1) + L"=" + text);
+    }
+
     void AppendListEntries(const std::vector<std::wstring>& entries) override {
         ++appendCalls;
         list.insert(list.end(), entries.begin(), entries.end());
     }
+    int32_t ListCount() override { return static_cast<int32_t>(list.size()); }
+    int16_t ListIndex() override { return listIndex; }
+    void SetListIndex(int16_t index) override {
+        listIndex = index;
+        changes.push_back(L"List1=" + std::to_wstring(index));
+    }
 
+    void SetDialogFileName(const std::wstring& name) override {
+        dialogFileName = name;
+        changes.push_back(L"CommonDialog1=" + name);
+    }
+
+    // Initial texts of a first start.
+    std::wstring texts[3] = {L"Text1", L"0", L"0"};
     std::vector<std::wstring> list;
+    int16_t listIndex = -1;
+    std::wstring dialogFileName;
     int appendCalls = 0;
+    std::vector<std::wstring> changes;
+
+private:
+    static int Slot(TextBox box) { return static_cast<int>(box); }
 };
 
 class FakeUserMessages : public UserMessages {

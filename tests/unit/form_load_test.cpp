@@ -4,7 +4,9 @@
 #include <set>
 #include <tuple>
 
+#include "fake_ansi_codec.h"
 #include "fake_display_settings.h"
+#include "fake_file_system.h"
 #include "fake_form_controls.h"
 #include "modes/mode_label.h"
 #include "window/form1.h"
@@ -21,13 +23,16 @@ using testing::FakeFormControls;
 struct FormLoadTest : ::testing::Test {
     void Load() {
         Module1 module(display);
-        Form1 form(module, controls);
+        SettingsStore settings(files, codec);
+        Form1 form(module, controls, settings);
         form.Form_Load();
         table = module.DisplayModes();
     }
 
     FakeDisplaySettings display;
     FakeFormControls controls;
+    testing::FakeFileSystem files;
+    testing::Latin1Codec codec;
     std::vector<DisplayMode> table;
 };
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace resolaunch {
+
+// The few file operations the settings need. Paths are the platform's own.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The full path of the running program's executable; empty if unknown.
+    virtual std::wstring ProgramPath() = 0;
+
+    // The file's first `limit` bytes at most, or nothing when it does not
+    // exist or cannot be read.
+    virtual std::optional<std::string> ReadFile(const std::wstring& path, std::size_t limit) = 0;
+
+    // Creates the file (emptying one left from before), writes all of
+    // `bytes` and flushes them to the disk. False on any failure; a partly
+    // written file may then remain.
+    virtual bool WriteNewFile(const std::wstring& path, std::string_view bytes) = 0;
+
+    // Puts `from` in the place of `to` in one step, replacing `to` if it exists.
+    virtual bool MoveReplacing(const std::wstring& from, const std::wstring& to) = 0;
+
+    virtual void RemoveFile(const std::wstring& path) = 0;
+};
+
+}  // namespace resolaunch

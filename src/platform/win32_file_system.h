@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/ansi_codec.h"
+#include "platform/file_system.h"
+
+namespace resolaunch {
+
+class Win32FileSystem final : public FileSystem {
+public:
+    std::wstring ProgramPath() override;
+    std::optional<std::string> ReadFile(const std::wstring& path, std::size_t limit) override;
+    bool WriteNewFile(const std::wstring& path, std::string_view bytes) override;
+    bool MoveReplacing(const std::wstring& from, const std::wstring& to) override;
+    void RemoveFile(const std::wstring& path) override;
+};
+
+// The system's ANSI code page (or another one named) through
+// WideCharToMultiByte / MultiByteToWideChar.
+class Win32AnsiCodec final : public AnsiCodec {
+public:
+    explicit Win32AnsiCodec(unsigned codePage = 0 /* CP_ACP */) : codePage_(codePage) {}
+    std::optional<std::string> Encode(std::wstring_view text) override;
+    std::wstring Decode(std::string_view bytes) override;
+
+private:
+    unsigned codePage_;
+};
+
+}  // namespace resolaunch

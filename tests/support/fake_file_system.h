@@ -1,0 +1,66 @@
+#pragma once
+
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace resolaunch::testing {
+
+// Files in memory, with a fault that can be injected at any step of a write.
+class FakeFileSystem : public FileSystem {
+public:
+    enum class Fault { None, CreateFails, WriteFailsMidway, FlushFails, MoveFails, Throws };
+
+    std::wstring ProgramPath() override {
+        if (fault == Fault::Throws) {
+            throw std::runtime_error("injected");
+        }
+        return programPath;
+    }
+
+    std::optional<std::string> ReadFile(const std::wstring& path, std::size_t limit) override {
+        const auto found = files.find(path);
+        if (found == files.end() || unreadable.count(path) != 0) {
+            return std::nullopt;
+        }
+        return found->second.substr(0, limit);
+    }
+
+    bool WriteNewFile(const std::wstring& path, std::string_view bytes) override {
+        switch (fault) {
+        case Fault::CreateFails:
+            return false;
+        case Fault::WriteFailsMidway:
+            files[path] = std::string(bytes.substr(0, bytes.size() / 2));
+            return false;
+        case Fault::FlushFails:
+            files[path] = std::string(bytes);
+            return false;
+        default:
+            files[path] = std::string(bytes);
+            return true;
+        }
+    }
+
+    bool MoveReplacing(const std::wstring& from, const std::wstring& to) override {
+        const auto found = files.find(from);
+        if (fault == Fault::MoveFails || found == files.end()) {
+            return false;
+        }
+        files[to] = found->second;
+        files.erase(from);
+        return true;
+    }
+
+    void RemoveFile(const std::wstring& path) override { files.erase(path); }
+
+    std::wstring programPath = L"C:\\Games\\ResoLaunch.exe";
+    std::map<std::wstring, std::string> files;
+    std::set<std::wstring> unreadable;
+    Fault fault = Fault::None;
+};
+
+}  // namespace resolaunch::testing
