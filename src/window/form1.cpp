@@ -1,10 +1,59 @@
 #include "window/form1.h"
 
+#include <algorithm>
 #include <map>
 
 #include "modes/mode_label.h"
+#include "window/screen_coordinate.h"
 
 namespace resolaunch {
+namespace {
+
+constexpr const wchar_t* kBadX = L"表示位置 X には整数を入力して下さい。";
+constexpr const wchar_t* kBadY = L"表示位置 Y には整数を入力して下さい。";
+constexpr const wchar_t* kStartFailed = L"起動に失敗しました。(ToT)";
+
+// The launched window grows by a fixed amount, whatever its place.
+int32_t Grown(int32_t from, int32_t to, int32_t extra) {
+    const int64_t size = int64_t{to} - from + extra;
+    return static_cast<int32_t>(std::clamp<int64_t>(size, INT32_MIN, INT32_MAX));
+}
+
+// Hides the main window for a launch that ends the program; shows it again
+// when the launch goes no further.
+class HiddenForm {
+public:
+    HiddenForm(FormControls& controls, bool hide) : controls_(controls), hidden_(hide) {
+        if (hidden_) {
+            controls_.HideForm();
+            controls_.ProcessPendingMessages();
+        }
+    }
+    HiddenForm(const HiddenForm&) = delete;
+    HiddenForm& operator=(const HiddenForm&) = delete;
+    ~HiddenForm() {
+        try {
+            ShowAgain();
+        } catch (...) {
+            // Already on a failure path; the boundary reports the first failure.
+        }
+    }
+
+    void ShowAgain() {
+        if (hidden_) {
+            hidden_ = false;
+            controls_.ShowForm();
+        }
+    }
+    // The program ends with the window hidden.
+    void Keep() { hidden_ = false; }
+
+private:
+    FormControls& controls_;
+    bool hidden_;
+};
+
+}  // namespace
 
 void Form1::Form_Load() {
     FillModeList();
@@ -36,6 +85,49 @@ void Form1::FillModeList() {
         labels.push_back(ModeLabel(mode, found->second));
     }
     controls_.AppendListEntries(labels);
+}
+
+void Form1::Command1_Click(int16_t Index) {
+    // Both positions are checked before anything is started or hidden, Y first.
+    const std::optional<int32_t> y = ParseScreenCoordinate(controls_.Text(TextBox::Text3));
+    if (!y) {
+        messages_.ShowMessage(kBadY);
+        return;
+    }
+    const std::optional<int32_t> x = ParseScreenCoordinate(controls_.Text(TextBox::Text2));
+    if (!x) {
+        messages_.ShowMessage(kBadX);
+        return;
+    }
+    const std::wstring command = controls_.Text(TextBox::Text1);
+
+    HiddenForm hidden(controls_, Index == 0);
+    const StartOutcome outcome = desktop_.StartProgram(command);
+    if (!outcome.started) {
+        hidden.ShowAgain();
+        messages_.ShowMessage(std::wstring(kStartFailed) + L"\n" + command + L"\n" + outcome.failureReason);
+        return;
+    }
+
+    // The started program's own window; if it shows none in time, the one in
+    // the foreground then. The program's own main window is never moved.
+    TargetWindow = desktop_.WaitForProgramWindow(kProgramWindowWait);
+    if (TargetWindow == 0) {
+        TargetWindow = desktop_.ForegroundWindow();
+    }
+    if (TargetWindow != 0 && TargetWindow != controls_.FormWindow()) {
+        // A window that has gone before its rectangle could be read is left alone.
+        if (const std::optional<WindowRect> rect = desktop_.WindowRectOf(TargetWindow)) {
+            TargetRect = *rect;
+            desktop_.MoveWindowTo(TargetWindow, *x, *y, Grown(rect->left, rect->right, 3),
+                                  Grown(rect->top, rect->bottom, 20));
+        }
+    }
+
+    if (Index == 0) {
+        hidden.Keep();
+        controls_.EndProgram();
+    }
 }
 
 void Form1::TransferSettings(int16_t mode) noexcept {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "modes/module1.h"
+#include "platform/desktop.h"
 #include "settings/settings_store.h"
 #include "window/form_controls.h"
 
@@ -11,8 +13,11 @@ namespace resolaunch {
 // The main window's event handlers, free of any platform code.
 class Form1 {
 public:
-    Form1(Module1& modes, FormControls& controls, SettingsStore& settings)
-        : modes_(modes), controls_(controls), settings_(settings) {}
+    // How long a launch waits for the started program to show its window.
+    static constexpr std::chrono::milliseconds kProgramWindowWait{10000};
+
+    Form1(Module1& modes, FormControls& controls, UserMessages& messages, SettingsStore& settings, Desktop& desktop)
+        : modes_(modes), controls_(controls), messages_(messages), settings_(settings), desktop_(desktop) {}
 
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads
@@ -24,6 +29,15 @@ public:
     // save that fails leaves the previous file as it was.
     void TransferSettings(int16_t mode) noexcept;
 
+    // Launch and place: starts the program of Text1 and moves its window to
+    // X = Text2, Y = Text3. Index 0 hides the main window first and ends the
+    // program after the move; index 1 leaves both as they are.
+    void Command1_Click(int16_t Index);
+
+    // The window moved by the latest launch and its rectangle before the move.
+    WindowHandle TargetWindow = 0;
+    WindowRect TargetRect;
+
 private:
     void FillModeList();
     void LoadSettings();
@@ -31,7 +45,9 @@ private:
 
     Module1& modes_;
     FormControls& controls_;
+    UserMessages& messages_;
     SettingsStore& settings_;
+    Desktop& desktop_;
 };
 
 }  // namespace resolaunch

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop.h"
+
 namespace resolaunch {
 
 enum class TextBox { Text1, Text2, Text3 };
@@ -26,6 +28,15 @@ public:
 
     // The file name the file-open dialog CommonDialog1 opens on.
     virtual void SetDialogFileName(const std::wstring& name) = 0;
+
+    // The main window itself.
+    virtual WindowHandle FormWindow() = 0;
+    virtual void HideForm() = 0;
+    virtual void ShowForm() = 0;
+    // Lets the window messages already queued run, once.
+    virtual void ProcessPendingMessages() = 0;
+    // Ends the program: nothing more runs, nothing is saved.
+    virtual void EndProgram() = 0;
 };
 
 // Modal message boxes: one OK button, no icon, the title "ResoLaunch".

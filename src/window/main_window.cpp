@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "platform/win32_messages.h"
 #include "window/handler_boundary.h"
 #include "window/win32_fonts.h"
 
@@ -203,6 +204,16 @@ void MainWindow::SetListIndex(int16_t index) {
 
 void MainWindow::SetDialogFileName(const std::wstring& name) { dialogFileName_ = name; }
 
+WindowHandle MainWindow::FormWindow() { return reinterpret_cast<WindowHandle>(hwnd_); }
+
+void MainWindow::HideForm() { ::ShowWindow(hwnd_, SW_HIDE); }
+
+void MainWindow::ShowForm() { ::ShowWindow(hwnd_, SW_SHOW); }
+
+void MainWindow::ProcessPendingMessages() { ProcessQueuedMessages(); }
+
+void MainWindow::EndProgram() { ::DestroyWindow(hwnd_); }
+
 void MainWindow::AppendListEntries(const std::vector<std::wstring>& entries) {
     const HWND list = Control(kList1);
     std::size_t characters = 0;
@@ -230,8 +241,21 @@ void MainWindow::OnCommand(int id, int notification) {
         if (focus != nullptr && ::GetParent(focus) == hwnd_ && IsPushButton(focus)) {
             ::SendMessageW(focus, BM_CLICK, 0, 0);
         }
+        return;
     }
-    // The buttons' handlers join here as they are built.
+    if (notification != BN_CLICKED) {
+        return;
+    }
+    switch (id) {
+    case kCommand1Launch:
+        form1_.Command1_Click(0);
+        break;
+    case kCommand1Stay:
+        form1_.Command1_Click(1);
+        break;
+    default:
+        break;
+    }
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

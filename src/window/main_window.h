@@ -6,6 +6,7 @@
 
 #include "modes/module1.h"
 #include "platform/unique_handle.h"
+#include "platform/win32_desktop.h"
 #include "platform/win32_display_settings.h"
 #include "platform/win32_file_system.h"
 #include "settings/settings_store.h"
@@ -44,6 +45,11 @@ public:
     int16_t ListIndex() override;
     void SetListIndex(int16_t index) override;
     void SetDialogFileName(const std::wstring& name) override;
+    WindowHandle FormWindow() override;
+    void HideForm() override;
+    void ShowForm() override;
+    void ProcessPendingMessages() override;
+    void EndProgram() override;
 
     void ShowMessage(const std::wstring& text) override;
 
@@ -73,7 +79,8 @@ private:
     Win32FileSystem files_;
     Win32AnsiCodec ansi_;
     SettingsStore settings_{files_, ansi_};
-    Form1 form1_{module1_, *this, settings_};
+    Win32Desktop desktop_{hwnd_};
+    Form1 form1_{module1_, *this, *this, settings_, desktop_};
 };
 
 }  // namespace resolaunch

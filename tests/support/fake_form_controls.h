@@ -33,12 +33,31 @@ public:
         changes.push_back(L"CommonDialog1=" + name);
     }
 
+    WindowHandle FormWindow() override { return formWindow; }
+    void HideForm() override {
+        visible = false;
+        changes.push_back(L"hide");
+    }
+    void ShowForm() override {
+        visible = true;
+        changes.push_back(L"show");
+    }
+    void ProcessPendingMessages() override { changes.push_back(L"pending"); }
+    void EndProgram() override {
+        ended = true;
+        changes.push_back(L"end");
+    }
+
     // Initial texts of a first start.
     std::wstring texts[3] = {L"Text1", L"0", L"0"};
     std::vector<std::wstring> list;
     int16_t listIndex = -1;
     std::wstring dialogFileName;
     int appendCalls = 0;
+    WindowHandle formWindow = 0x1000;
+    bool visible = true;
+    bool ended = false;
+    // Every change and window action, in order; fakes of other services may log here too.
     std::vector<std::wstring> changes;
 
 private:
@@ -47,8 +66,19 @@ private:
 
 class FakeUserMessages : public UserMessages {
 public:
-    void ShowMessage(const std::wstring& text) override { shown.push_back(text); }
+    FakeUserMessages() = default;
+    explicit FakeUserMessages(std::vector<std::wstring>& log) : log_(&log) {}
+
+    void ShowMessage(const std::wstring& text) override {
+        shown.push_back(text);
+        if (log_ != nullptr) {
+            log_->push_back(L"message");
+        }
+    }
     std::vector<std::wstring> shown;
+
+private:
+    std::vector<std::wstring>* log_ = nullptr;
 };
 
 }  // namespace resolaunch::testing

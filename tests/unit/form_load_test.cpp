@@ -4,12 +4,8 @@
 #include <set>
 #include <tuple>
 
-#include "fake_ansi_codec.h"
-#include "fake_display_settings.h"
-#include "fake_file_system.h"
-#include "fake_form_controls.h"
+#include "form_harness.h"
 #include "modes/mode_label.h"
-#include "window/form1.h"
 
 namespace resolaunch {
 namespace {
@@ -17,22 +13,13 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::DriverModes;
-using testing::FakeDisplaySettings;
-using testing::FakeFormControls;
 
-struct FormLoadTest : ::testing::Test {
+struct FormLoadTest : ::testing::Test, testing::FormHarness {
     void Load() {
-        Module1 module(display);
-        SettingsStore settings(files, codec);
-        Form1 form(module, controls, settings);
         form.Form_Load();
-        table = module.DisplayModes();
+        table = modes.DisplayModes();
     }
 
-    FakeDisplaySettings display;
-    FakeFormControls controls;
-    testing::FakeFileSystem files;
-    testing::Latin1Codec codec;
     std::vector<DisplayMode> table;
 };
 

@@ -1,22 +1,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fake_ansi_codec.h"
-#include "fake_display_settings.h"
-#include "fake_file_system.h"
-#include "fake_form_controls.h"
-#include "window/form1.h"
+#include "form_harness.h"
 
 namespace resolaunch {
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using testing::FakeDisplaySettings;
 using testing::FakeFileSystem;
 using testing::FakeFormControls;
 
-struct TransferSettingsTest : ::testing::Test {
+struct TransferSettingsTest : ::testing::Test, testing::FormHarness {
     TransferSettingsTest() {
         display.modes = {{32, 640, 480}, {32, 800, 600}, {32, 1024, 768}, {16, 1024, 768}};
     }
@@ -28,13 +23,6 @@ struct TransferSettingsTest : ::testing::Test {
     }
 
     const std::wstring path = L"C:\\Games\\path.txt";
-    FakeDisplaySettings display;
-    FakeFormControls controls;
-    FakeFileSystem files;
-    testing::Cp932Codec codec;
-    Module1 modes{display};
-    SettingsStore store{files, codec};
-    Form1 form{modes, controls, store};
 };
 
 TEST_F(TransferSettingsTest, FirstStartWithoutAFileKeepsTheInitialTexts) {
@@ -107,7 +95,7 @@ TEST_F(TransferSettingsTest, SaveWritesTheControlsAsTheyStand) {
     // And the next start reads back exactly what was saved.
     FakeFormControls next;
     next.list.assign(4, L"mode");
-    Form1 restarted(modes, next, store);
+    Form1 restarted(modes, next, messages, store, desktop);
     restarted.TransferSettings(1);
     EXPECT_EQ(next.Text(TextBox::Text1), L"\"C:\\Program Files\\Game\\game.exe\" -window");
     EXPECT_EQ(next.ListIndex(), 2);

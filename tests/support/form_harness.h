@@ -1,0 +1,26 @@
+#pragma once
+
+#include "fake_ansi_codec.h"
+#include "fake_desktop.h"
+#include "fake_display_settings.h"
+#include "fake_file_system.h"
+#include "fake_form_controls.h"
+#include "window/form1.h"
+
+namespace resolaunch::testing {
+
+// Form1 wired to fakes of everything it uses. Window actions, messages and
+// desktop calls share one log, controls.changes, so tests can check order.
+struct FormHarness {
+    FakeDisplaySettings display;
+    FakeFormControls controls;
+    FakeUserMessages messages{controls.changes};
+    FakeFileSystem files;
+    Cp932Codec codec;
+    FakeDesktop desktop{controls.changes};
+    Module1 modes{display};
+    SettingsStore store{files, codec};
+    Form1 form{modes, controls, messages, store, desktop};
+};
+
+}  // namespace resolaunch::testing

@@ -1,0 +1,178 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "form_harness.h"
+#include "utf8.h"
+#include "window/screen_coordinate.h"
+
+namespace resolaunch {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Optional;
+using testing::FakeDesktop;
+
+const std::wstring kBadY = L"表示位置 Y には整数を入力して下さい。";
+const std::wstring kBadX = L"表示位置 X には整数を入力して下さい。";
+
+TEST(ParseScreenCoordinate, WholeNumbersInTheSigned32BitRange) {
+    EXPECT_THAT(ParseScreenCoordinate(L"0"), Optional(0));
+    EXPECT_THAT(ParseScreenCoordinate(L"37"), Optional(37));
+    EXPECT_THAT(ParseScreenCoordinate(L"-10"), Optional(-10));
+    EXPECT_THAT(ParseScreenCoordinate(L"+5"), Optional(5));
+    EXPECT_THAT(ParseScreenCoordinate(L"2147483647"), Optional(2147483647));
+    EXPECT_THAT(ParseScreenCoordinate(L"-2147483648"), Optional(INT32_MIN));
+    EXPECT_THAT(ParseScreenCoordinate(L"007"), Optional(7));
+}
+
+TEST(ParseScreenCoordinate, BlanksAroundAndFullWidthDigitsAreAccepted) {
+    EXPECT_THAT(ParseScreenCoordinate(L" 5 "), Optional(5));
+    EXPECT_THAT(ParseScreenCoordinate(L"\t-5\u3000"), Optional(-5));
+    EXPECT_THAT(ParseScreenCoordinate(L"１２"), Optional(12));
+    EXPECT_THAT(ParseScreenCoordinate(L"－１２"), Optional(-12));
+}
+
+TEST(ParseScreenCoordinate, EverythingElseIsNoNumber) {
+    for (const wchar_t* text : {L"", L" ", L"-", L"+", L"2147483648", L"-2147483649", L"99999999999999999999",
+                                L"1.5", L"1,000", L"1 000", L"0x10", L"1e3", L"abc", L"12a", L"--1", L"- 1",
+                                L"Text1"}) {
+        EXPECT_EQ(ParseScreenCoordinate(text), std::nullopt) << testing::Utf8(text);
+    }
+}
+
+struct LaunchTest : ::testing::Test, testing::FormHarness {
+    LaunchTest() {
+        controls.SetText(TextBox::Text1, L"C:\\Games\\game.exe");
+        controls.SetText(TextBox::Text2, L"37");
+        controls.SetText(TextBox::Text3, L"41");
+        controls.changes.clear();
+        desktop.programWindow = kGame;
+        desktop.rects[kGame] = {100, 50, 900, 650};
+    }
+
+    static constexpr WindowHandle kGame = 0x2000;
+    static constexpr WindowHandle kOther = 0x3000;
+};
+
+TEST_F(LaunchTest, StayStartsWaitsAndMovesTheProgramsWindow) {
+    form.Command1_Click(1);
+    EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"wait", L"move"));
+    EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 803, 620}));
+    EXPECT_EQ(desktop.waitedFor, std::chrono::milliseconds(10000));
+    EXPECT_TRUE(controls.visible);
+    EXPECT_FALSE(controls.ended);
+    EXPECT_EQ(form.TargetWindow, kGame);
+    EXPECT_EQ(form.TargetRect, (WindowRect{100, 50, 900, 650}));
+}
+
+TEST_F(LaunchTest, ExitHidesFirstAndEndsAfterTheMove) {
+    form.Command1_Click(0);
+    EXPECT_THAT(controls.changes,
+                ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"wait", L"move", L"end"));
+    EXPECT_FALSE(controls.visible);
+}
+
+TEST_F(LaunchTest, TheWindowGrowsByThreeAndTwentyWhereverItWas) {
+    // The rectangles (100, 50, 900, 650) and (0, 0, 800, 600) both measure 800 x 600.
+    for (WindowRect rect : {WindowRect{100, 50, 900, 650}, WindowRect{0, 0, 800, 600}, WindowRect{-500, -20, 300, 580}}) {
+        desktop.rects[kGame] = rect;
+        desktop.moves.clear();
+        form.Command1_Click(1);
+        EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 803, 620}));
+    }
+}
+
+TEST_F(LaunchTest, HugeRectanglesDoNotOverflow) {
+    desktop.rects[kGame] = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    form.Command1_Click(1);
+    EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, INT32_MAX, INT32_MAX}));
+}
+
+TEST_F(LaunchTest, PositionsArePassedAsTyped) {
+    controls.SetText(TextBox::Text2, L"-10");
+    controls.SetText(TextBox::Text3, L"5");
+    form.Command1_Click(1);
+    EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, -10, 5, 803, 620}));
+}
+
+TEST_F(LaunchTest, ABadPositionStartsNothingAndYIsReportedFirst) {
+    for (int index : {0, 1}) {
+        controls.changes.clear();
+        messages.shown.clear();
+        controls.SetText(TextBox::Text2, L"x");
+        controls.SetText(TextBox::Text3, L"1.5");
+        form.Command1_Click(static_cast<int16_t>(index));
+        EXPECT_THAT(messages.shown, ElementsAre(kBadY));
+
+        controls.SetText(TextBox::Text3, L"0");
+        form.Command1_Click(static_cast<int16_t>(index));
+        EXPECT_THAT(messages.shown, ElementsAre(kBadY, kBadX));
+
+        EXPECT_TRUE(desktop.started.empty());
+        EXPECT_TRUE(controls.visible);
+        EXPECT_FALSE(controls.ended);
+    }
+}
+
+TEST_F(LaunchTest, AFailedStartShowsTheCommandAndTheReasonAndTheWindowAgain) {
+    desktop.startSucceeds = false;
+    form.Command1_Click(0);
+    EXPECT_THAT(controls.changes,
+                ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"show", L"message"));
+    EXPECT_THAT(messages.shown, ElementsAre(L"起動に失敗しました。(ToT)\nC:\\Games\\game.exe\nthe reason"));
+    EXPECT_TRUE(controls.visible);
+    EXPECT_FALSE(controls.ended);
+    EXPECT_TRUE(desktop.moves.empty());
+}
+
+TEST_F(LaunchTest, AnEmptyCommandIsAFailedStart) {
+    desktop.startSucceeds = false;
+    controls.SetText(TextBox::Text1, L"");
+    form.Command1_Click(1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].rfind(L"起動に失敗しました。(ToT)\n\n", 0), 0u);
+}
+
+TEST_F(LaunchTest, WithoutAWindowOfItsOwnTheForegroundWindowIsMoved) {
+    desktop.programWindow = 0;
+    desktop.foreground = kOther;
+    desktop.rects[kOther] = {10, 10, 210, 110};
+    form.Command1_Click(1);
+    EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"wait", L"foreground", L"move"));
+    EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kOther, 37, 41, 203, 120}));
+}
+
+TEST_F(LaunchTest, TheProgramsOwnWindowIsNeverMoved) {
+    desktop.programWindow = 0;
+    desktop.foreground = controls.formWindow;
+    desktop.rects[controls.formWindow] = {0, 0, 340, 325};
+    form.Command1_Click(1);
+    EXPECT_TRUE(desktop.moves.empty());
+    EXPECT_FALSE(controls.ended);
+}
+
+TEST_F(LaunchTest, NoWindowAtAllMovesNothingButExitStillEnds) {
+    desktop.programWindow = 0;
+    desktop.foreground = 0;
+    form.Command1_Click(0);
+    EXPECT_TRUE(desktop.moves.empty());
+    EXPECT_TRUE(controls.ended);
+}
+
+TEST_F(LaunchTest, AWindowWhoseRectangleCannotBeReadIsLeftAlone) {
+    desktop.rects.clear();
+    form.TargetRect = {1, 2, 3, 4};
+    form.Command1_Click(1);
+    EXPECT_TRUE(desktop.moves.empty());
+    EXPECT_EQ(form.TargetRect, (WindowRect{1, 2, 3, 4}));
+}
+
+TEST_F(LaunchTest, LaunchingSavesNothing) {
+    form.Command1_Click(1);
+    form.Command1_Click(0);
+    EXPECT_TRUE(files.files.empty());
+}
+
+}  // namespace
+}  // namespace resolaunch
