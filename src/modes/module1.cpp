@@ -25,4 +25,22 @@ int32_t Module1::TestDisplayMode(ModeRequest& request) {
     return display_.ChangeMode(&request, kChangeTest);
 }
 
+int32_t Module1::ApplyDisplayMode(const int32_t& Width, const int32_t& Height, const int16_t& Bits,
+                                  const int16_t& Flag) {
+    ModeRequest request;
+    request.dmSize = kModeRequestSize;
+    request.dmFields = kModeRequestFields;
+    request.dmBitsPerPel = static_cast<uint32_t>(int32_t{Bits});
+    request.dmPelsWidth = static_cast<uint32_t>(Width);
+    request.dmPelsHeight = static_cast<uint32_t>(Height);
+
+    const int32_t tested = TestDisplayMode(request);
+    if (tested < 0) {
+        return tested;
+    }
+    return display_.ChangeMode(&request, Flag == 1 ? kChangeUpdateRegistry : 0);
+}
+
+int32_t Module1::RestoreDisplayMode() { return display_.ChangeMode(nullptr, 0); }
+
 }  // namespace resolaunch

@@ -26,6 +26,14 @@ public:
     // the screen does not change. Sets request.dmFields itself.
     int32_t TestDisplayMode(ModeRequest& request);
 
+    // Tests the mode, then switches to it unless the test refused it (a
+    // negative result, returned as it is). Flag 1 also stores the mode as
+    // the default; any other value switches for this session only.
+    int32_t ApplyDisplayMode(const int32_t& Width, const int32_t& Height, const int16_t& Bits, const int16_t& Flag);
+
+    // Returns the screen to the mode stored as the default.
+    int32_t RestoreDisplayMode();
+
     const std::vector<DisplayMode>& DisplayModes() const { return displayModes_; }
 
 private:

@@ -12,6 +12,8 @@ namespace {
 constexpr const wchar_t* kBadX = L"表示位置 X には整数を入力して下さい。";
 constexpr const wchar_t* kBadY = L"表示位置 Y には整数を入力して下さい。";
 constexpr const wchar_t* kStartFailed = L"起動に失敗しました。(ToT)";
+constexpr const wchar_t* kRestartNeeded = L"設定を有効にするには、再起動して下さい。(^_^)v";
+constexpr const wchar_t* kSwitchFailed = L"解像度変更に失敗しました。(ToT)";
 
 // The launched window grows by a fixed amount, whatever its place.
 int32_t Grown(int32_t from, int32_t to, int32_t extra) {
@@ -128,6 +130,47 @@ void Form1::Command1_Click(int16_t Index) {
         hidden.Keep();
         controls_.EndProgram();
     }
+}
+
+void Form1::Command2_Click() {
+    // A cancelled dialog changes nothing: a path typed by hand stays.
+    const std::optional<std::wstring> chosen = controls_.ShowOpenDialog();
+    if (!chosen) {
+        return;
+    }
+    controls_.SetText(TextBox::Text1, *chosen);
+    TransferSettings(0);
+}
+
+void Form1::Command3_Click() {
+    const int16_t index = controls_.ListIndex();
+    if (index == -1) {
+        return;
+    }
+    const DisplayMode mode = modes_.DisplayModes().at(static_cast<std::size_t>(index));
+    const int32_t result = modes_.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0);
+    TransferSettings(0);
+    if (result == kChangeRestart) {
+        messages_.ShowMessage(kRestartNeeded);
+    } else if (result != kChangeSuccessful) {
+        messages_.ShowMessage(kSwitchFailed);
+    }
+}
+
+void Form1::Command4_Click() {
+    Command3_Click();
+    if (controls_.ListIndex() != -1) {
+        Command1_Click(1);
+    }
+}
+
+void Form1::Command5_Click() { modes_.RestoreDisplayMode(); }
+
+void Form1::Command6_Click() { controls_.EndProgram(); }
+
+void Form1::Command7_Click() {
+    modes_.RestoreDisplayMode();
+    controls_.EndProgram();
 }
 
 void Form1::TransferSettings(int16_t mode) noexcept {

@@ -34,6 +34,20 @@ public:
     // program after the move; index 1 leaves both as they are.
     void Command1_Click(int16_t Index);
 
+    // Choose the executable: a chosen file goes into Text1 and is saved.
+    void Command2_Click();
+    // Change resolution to the selected mode, save, then report a mode that
+    // needs a restart or a failed switch. Nothing at all with no selection.
+    void Command3_Click();
+    // Change resolution, then launch and stay.
+    void Command4_Click();
+    // Return to the stored default mode.
+    void Command5_Click();
+    // End the program, leaving the mode as it is.
+    void Command6_Click();
+    // Return to the stored default mode, then end the program.
+    void Command7_Click();
+
     // The window moved by the latest launch and its rectangle before the move.
     WindowHandle TargetWindow = 0;
     WindowRect TargetRect;

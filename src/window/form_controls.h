@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
 
     // The file name the file-open dialog CommonDialog1 opens on.
     virtual void SetDialogFileName(const std::wstring& name) = 0;
+    // Shows CommonDialog1 ("実行ファイル|*.exe") and waits for it: the file
+    // chosen, which the dialog then keeps, or nothing when it was cancelled.
+    virtual std::optional<std::wstring> ShowOpenDialog() = 0;
 
     // The main window itself.
     virtual WindowHandle FormWindow() = 0;

@@ -1,5 +1,8 @@
 #include "window/main_window.h"
 
+#include <commdlg.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -204,6 +207,35 @@ void MainWindow::SetListIndex(int16_t index) {
 
 void MainWindow::SetDialogFileName(const std::wstring& name) { dialogFileName_ = name; }
 
+std::optional<std::wstring> MainWindow::ShowOpenDialog() {
+    // Room for the longest path the platform allows.
+    std::wstring buffer(32768, L'\0');
+    const auto open = [&](const std::wstring& initialName) {
+        std::fill(buffer.begin(), buffer.end(), L'\0');
+        initialName.copy(buffer.data(), std::min(initialName.size(), buffer.size() - 1));
+        OPENFILENAMEW dialog{};
+        dialog.lStructSize = sizeof(dialog);
+        dialog.hwndOwner = hwnd_;
+        dialog.lpstrFilter = L"実行ファイル\0*.exe\0";
+        dialog.nFilterIndex = 1;
+        dialog.lpstrFile = buffer.data();
+        dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+        dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
+        return ::GetOpenFileNameW(&dialog) != FALSE;
+    };
+    bool chosen = open(dialogFileName_);
+    // A name the dialog cannot take (a command line with arguments, say)
+    // keeps it from opening at all: open it on no name instead.
+    if (!chosen && ::CommDlgExtendedError() == FNERR_INVALIDFILENAME) {
+        chosen = open(std::wstring());
+    }
+    if (!chosen) {
+        return std::nullopt;
+    }
+    dialogFileName_ = buffer.c_str();
+    return dialogFileName_;
+}
+
 WindowHandle MainWindow::FormWindow() { return reinterpret_cast<WindowHandle>(hwnd_); }
 
 void MainWindow::HideForm() { ::ShowWindow(hwnd_, SW_HIDE); }
@@ -252,6 +284,24 @@ void MainWindow::OnCommand(int id, int notification) {
         break;
     case kCommand1Stay:
         form1_.Command1_Click(1);
+        break;
+    case kCommand2:
+        form1_.Command2_Click();
+        break;
+    case kCommand3:
+        form1_.Command3_Click();
+        break;
+    case kCommand4:
+        form1_.Command4_Click();
+        break;
+    case kCommand5:
+        form1_.Command5_Click();
+        break;
+    case kCommand6:
+        form1_.Command6_Click();
+        break;
+    case kCommand7:
+        form1_.Command7_Click();
         break;
     default:
         break;

@@ -45,6 +45,7 @@ public:
     int16_t ListIndex() override;
     void SetListIndex(int16_t index) override;
     void SetDialogFileName(const std::wstring& name) override;
+    std::optional<std::wstring> ShowOpenDialog() override;
     WindowHandle FormWindow() override;
     void HideForm() override;
     void ShowForm() override;

@@ -48,12 +48,16 @@ public:
             ++testCalls;
             return testResult(*request);
         }
+        if (switchHook) {
+            switchHook();
+        }
         return switchResult;
     }
 
     std::vector<FakeMode> modes;
     std::function<int32_t(const ModeRequest&)> testResult = [](const ModeRequest&) { return kChangeSuccessful; };
     int32_t switchResult = kChangeSuccessful;
+    std::function<void()> switchHook;  // called on every switch or restore
 
     int enumerateCalls = 0;
     int testCalls = 0;

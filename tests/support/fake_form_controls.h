@@ -33,6 +33,14 @@ public:
         changes.push_back(L"CommonDialog1=" + name);
     }
 
+    std::optional<std::wstring> ShowOpenDialog() override {
+        changes.push_back(L"dialog opens on " + dialogFileName);
+        if (dialogChoice) {
+            dialogFileName = *dialogChoice;
+        }
+        return dialogChoice;
+    }
+
     WindowHandle FormWindow() override { return formWindow; }
     void HideForm() override {
         visible = false;
@@ -53,6 +61,7 @@ public:
     std::vector<std::wstring> list;
     int16_t listIndex = -1;
     std::wstring dialogFileName;
+    std::optional<std::wstring> dialogChoice;  // what the user picks; nothing cancels
     int appendCalls = 0;
     WindowHandle formWindow = 0x1000;
     bool visible = true;
