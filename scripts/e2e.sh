@@ -5,9 +5,10 @@
 #
 #   scripts/e2e.sh [BUILD_DIR] [GTEST_ARGS...]
 #
-# BUILD_DIR is a mingw build tree holding ResoLaunch.exe and
-# tests/e2e/resolaunch_e2e.exe (default build/mingw); GTEST_ARGS go to the
-# driver, e.g. --gtest_filter=StartedProgram.*. The Wine prefix is
+# BUILD_DIR is a mingw build tree holding ResoLaunch.exe,
+# tests/e2e/resolaunch_e2e.exe and tests/e2e/delayed_window.exe (default
+# build/mingw); GTEST_ARGS go to the driver, e.g.
+# --gtest_filter=StartedProgram.*. The Wine prefix is
 # build/wineprefix-e2e unless RESOLAUNCH_WINEPREFIX names another.
 # RESOLAUNCH_E2E_TIMEOUT limits the run (seconds, default 300).
 #
@@ -27,7 +28,9 @@ timeout_s=${RESOLAUNCH_E2E_TIMEOUT:-300}
 
 product=$build_dir/ResoLaunch.exe
 driver=$build_dir/tests/e2e/resolaunch_e2e.exe
-for file in "$product" "$driver"; do
+# The program the launch tests have ResoLaunch start; the driver finds it beside itself.
+target=$build_dir/tests/e2e/delayed_window.exe
+for file in "$product" "$driver" "$target"; do
   if [ ! -f "$file" ]; then
     echo "e2e: $file is missing; build it first: cmake --build $build_dir" >&2
     echo "e2e: 0 passed, 1 failed"

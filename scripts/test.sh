@@ -35,8 +35,10 @@ echo "== unit tests of the Windows build, under Wine"
 source scripts/lib/wine.sh
 start_wine
 log=build/mingw/unit-tests-wine.log
-(unset DISPLAY; wine_run build/mingw/tests/unit/resolaunch_unit_tests.exe >"$log" 2>&1) || true
+# To a file, not a pipe: Wine's background services would hold a pipe open.
+(unset DISPLAY; wine_run build/mingw/tests/unit/resolaunch_unit_tests.exe >"$log.raw" 2>&1) || true
 stop_wine
+tr -d '\r' <"$log.raw" >"$log"
 grep -E '^\[  (PASSED|FAILED) +\]|^\[==========\]' "$log" || true
 ok=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\.$/\1/p' "$log")
 bad=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below:$/\1/p' "$log")

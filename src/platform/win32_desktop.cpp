@@ -1,6 +1,7 @@
 #include "platform/win32_desktop.h"
 
 #include "platform/win32_messages.h"
+#include "platform/win32_system_function.h"
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -83,6 +84,11 @@ std::wstring ProgramOfCommandLine(const std::wstring& commandLine, std::wstring&
 // through the consent prompt.
 HANDLE StartElevated(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
                      DWORD& error) {
+    static const auto shellExecuteEx = SystemFunction<decltype(&::ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    if (shellExecuteEx == nullptr) {
+        error = ERROR_PROC_NOT_FOUND;
+        return nullptr;
+    }
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
@@ -90,7 +96,7 @@ HANDLE StartElevated(const std::wstring& program, const std::wstring& arguments,
     info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (!::ShellExecuteExW(&info)) {
+    if (!shellExecuteEx(&info)) {
         error = ::GetLastError();
         return nullptr;
     }

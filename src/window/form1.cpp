@@ -57,12 +57,12 @@ private:
 
 }  // namespace
 
-void Form1::Form_Load() {
-    FillModeList();
+void Form1::Form_Load(const std::vector<std::wstring>& modeLabels) {
+    controls_.AppendListEntries(modeLabels);
     TransferSettings(1);
 }
 
-void Form1::FillModeList() {
+std::vector<std::wstring> Form1::LoadModeList() {
     const int32_t count = modes_.LoadDisplayModes();
     const std::vector<DisplayMode>& table = modes_.DisplayModes();
 
@@ -86,7 +86,7 @@ void Form1::FillModeList() {
         }
         labels.push_back(ModeLabel(mode, found->second));
     }
-    controls_.AppendListEntries(labels);
+    return labels;
 }
 
 void Form1::Command1_Click(int16_t Index) {

@@ -22,7 +22,12 @@ public:
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads
     // the saved settings.
-    void Form_Load();
+    void Form_Load() { Form_Load(LoadModeList()); }
+
+    // The two halves of start-up. The first touches no control, so it may
+    // run on another thread while the window is being built.
+    std::vector<std::wstring> LoadModeList();
+    void Form_Load(const std::vector<std::wstring>& modeLabels);
 
     // Any nonzero mode loads path.txt into the controls, zero saves them.
     // Never reports a failure: a file that cannot be read changes nothing, a
@@ -53,7 +58,6 @@ public:
     WindowRect TargetRect;
 
 private:
-    void FillModeList();
     void LoadSettings();
     void SaveSettings();
 

@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <future>
+#include <utility>
 #include <cstdint>
 #include <stdexcept>
 
 #include "platform/win32_messages.h"
+#include "platform/win32_system_function.h"
 #include "window/handler_boundary.h"
 #include "window/win32_fonts.h"
 
@@ -72,6 +75,12 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create() {
+    // The display queries take a good part of start-up: they run beside the
+    // building of the window. (Loading a DLL there too can deadlock with the
+    // first window calls of this thread: leave that to this thread.)
+    std::future<std::vector<std::wstring>> modeLabels =
+        std::async(std::launch::async, [this] { return form1_.LoadModeList(); });
+
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = WindowProc;
@@ -93,12 +102,11 @@ bool MainWindow::Create() {
         return false;
     }
     dpi_ = ::GetDpiForWindow(hwnd_);
-    CreateControls();
     UpdateFonts();
-    ApplyLayout();
+    CreateControls();
     ResizeClientArea();
 
-    RunHandler(*this, [this] { form1_.Form_Load(); });
+    RunHandler(*this, [&] { form1_.Form_Load(modeLabels.get()); });
 
     ::ShowWindow(hwnd_, SW_SHOWNORMAL);
     ::UpdateWindow(hwnd_);
@@ -106,15 +114,30 @@ bool MainWindow::Create() {
     return true;
 }
 
+RECT MainWindow::ControlRect(const ControlSpec& spec) const {
+    const int dpi = static_cast<int>(dpi_);
+    const int left = TwipsToPixels(spec.left, dpi);
+    const int top = TwipsToPixels(spec.top, dpi);
+    return RECT{left, top, left + TwipsToPixels(spec.width, dpi), top + TwipsToPixels(spec.height, dpi)};
+}
+
+HFONT MainWindow::FontFor(ControlKind kind) const {
+    return kind == ControlKind::ListBox && listFont_ ? listFont_.get() : uiFont_.get();
+}
+
 void MainWindow::CreateControls() {
+    // Each control is made at its place and with its font, before the window shows.
     for (std::size_t i = 0; i < kFormControls.size(); ++i) {
         const ControlSpec& spec = kFormControls[i];
         const ControlClass cls = ClassOf(spec.kind);
-        controls_[i] = ::CreateWindowExW(cls.exStyle, cls.name, spec.text, cls.style, 0, 0, 0, 0, hwnd_,
+        const RECT rect = ControlRect(spec);
+        controls_[i] = ::CreateWindowExW(cls.exStyle, cls.name, spec.text, cls.style, rect.left, rect.top,
+                                         rect.right - rect.left, rect.bottom - rect.top, hwnd_,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
         if (controls_[i] == nullptr) {
             throw std::runtime_error("CreateWindowEx failed for a control");
         }
+        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.kind)), FALSE);
     }
     // The text boxes take text of any length.
     ::SendMessageW(Control(kText1), EM_SETLIMITTEXT, 0, 0);
@@ -128,22 +151,21 @@ void MainWindow::UpdateFonts() {
     const int border = ::GetSystemMetricsForDpi(SM_CYBORDER, dpi_);
     UniqueFont uiFont = CreateMessageFont(dpi_, textBoxHeight - 2 * border);
     UniqueFont listFont = CreateFixedPitchFont(uiFont.get());
+    std::swap(uiFont_, uiFont);
+    std::swap(listFont_, listFont);
 
+    // The old fonts are released, at the end of this scope, only once no control uses them.
     for (std::size_t i = 0; i < kFormControls.size(); ++i) {
-        const HFONT font = kFormControls[i].kind == ControlKind::ListBox && listFont ? listFont.get() : uiFont.get();
-        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        if (controls_[i] != nullptr) {
+            ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(kFormControls[i].kind)), TRUE);
+        }
     }
-    // The old fonts are released only once no control uses them.
-    uiFont_ = std::move(uiFont);
-    listFont_ = std::move(listFont);
 }
 
 void MainWindow::ApplyLayout() {
-    const int dpi = static_cast<int>(dpi_);
     for (std::size_t i = 0; i < kFormControls.size(); ++i) {
-        const ControlSpec& spec = kFormControls[i];
-        ::SetWindowPos(controls_[i], nullptr, TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
-                       TwipsToPixels(spec.width, dpi), TwipsToPixels(spec.height, dpi),
+        const RECT rect = ControlRect(kFormControls[i]);
+        ::SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
@@ -208,6 +230,13 @@ void MainWindow::SetListIndex(int16_t index) {
 void MainWindow::SetDialogFileName(const std::wstring& name) { dialogFileName_ = name; }
 
 std::optional<std::wstring> MainWindow::ShowOpenDialog() {
+    static const auto getOpenFileName =
+        SystemFunction<decltype(&::GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    static const auto commDlgExtendedError =
+        SystemFunction<decltype(&::CommDlgExtendedError)>(L"comdlg32.dll", "CommDlgExtendedError");
+    if (getOpenFileName == nullptr || commDlgExtendedError == nullptr) {
+        throw std::runtime_error("comdlg32.dll is not available");
+    }
     // Room for the longest path the platform allows.
     std::wstring buffer(32768, L'\0');
     const auto open = [&](const std::wstring& initialName) {
@@ -221,12 +250,12 @@ std::optional<std::wstring> MainWindow::ShowOpenDialog() {
         dialog.lpstrFile = buffer.data();
         dialog.nMaxFile = static_cast<DWORD>(buffer.size());
         dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-        return ::GetOpenFileNameW(&dialog) != FALSE;
+        return getOpenFileName(&dialog) != FALSE;
     };
     bool chosen = open(dialogFileName_);
     // A name the dialog cannot take (a command line with arguments, say)
     // keeps it from opening at all: open it on no name instead.
-    if (!chosen && ::CommDlgExtendedError() == FNERR_INVALIDFILENAME) {
+    if (!chosen && commDlgExtendedError() == FNERR_INVALIDFILENAME) {
         chosen = open(std::wstring());
     }
     if (!chosen) {

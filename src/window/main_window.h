@@ -59,6 +59,8 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void CreateControls();
+    RECT ControlRect(const ControlSpec& spec) const;
+    HFONT FontFor(ControlKind kind) const;
     void UpdateFonts();
     void ApplyLayout();
     void ResizeClientArea();

@@ -7,7 +7,10 @@
 #include <windows.h>
 
 #include <chrono>
+#include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace resolaunch::e2e {
@@ -18,6 +21,8 @@ using namespace std::chrono_literals;
 inline constexpr std::chrono::milliseconds kStartTimeout = 30s;
 inline constexpr std::chrono::milliseconds kStateTimeout = 5s;
 inline constexpr std::chrono::milliseconds kExitTimeout = 10s;
+// For states that need Wine to start a process or switch the screen.
+inline constexpr std::chrono::milliseconds kSlowStateTimeout = 15s;
 
 // Polls `condition` every few milliseconds until it holds or `timeout` has
 // passed; returns whether it held.
@@ -50,9 +55,73 @@ RECT RectIn(HWND window, HWND parent);
 // "Class \"text\"" for failure messages.
 std::string Describe(HWND window);
 
+// The text a message box shows: that of its text control (id 0xFFFF), or
+// failing that the longest text among its static controls.
+std::wstring MessageBoxText(HWND box);
+// The edit control of a file dialog's file-name box (control 0x47C, an Edit
+// or a combo box holding one; 0x480 in older dialogs). nullptr if none.
+HWND FileNameEdit(HWND dialog);
+
 // Sends a message that other processes' windows understand, giving up when
 // the receiver hangs. False when the receiver did not answer.
 bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result = nullptr);
+
+// Sets a window's text through WM_SETTEXT, which the system carries across
+// processes. False when the window did not take it.
+bool SetTextOf(HWND window, const std::wstring& text);
+
+// The screen's size as this process sees it (the Wine desktop's size).
+struct ScreenSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const ScreenSize&, const ScreenSize&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const ScreenSize& s) {
+        return out << s.width << "x" << s.height;
+    }
+};
+ScreenSize CurrentScreenSize();
+// Waits until the screen has the size `expected`; false when it did not in time.
+bool WaitForScreenSize(ScreenSize expected, std::chrono::milliseconds timeout = kSlowStateTimeout);
+
+// Files, byte for byte.
+bool PathExists(const std::wstring& path);
+// Nothing when the file cannot be opened or read.
+std::optional<std::string> ReadFileBytes(const std::wstring& path);
+// Creates or replaces the file with exactly `bytes`.
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
+// "43 3A 5C ..." for failure messages about bytes.
+std::string HexBytes(std::string_view bytes);
+// The names in a folder, sorted; "." and ".." left out.
+std::vector<std::wstring> NamesIn(const std::wstring& folder);
+// The folder part of a path, without the last "\".
+std::wstring ParentOf(const std::wstring& path);
+
+// A new, empty temporary folder, deleted with everything in it at the end.
+class ScratchFolder {
+public:
+    ScratchFolder() = default;
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder();
+
+    // Makes the folder under the system's temporary folder, its name
+    // beginning with `prefix`. False, with the reason in *error, on failure.
+    bool Create(const std::wstring& prefix, std::string* error);
+    const std::wstring& Path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+// A file to put into the program's folder before it starts.
+struct InitialFile {
+    std::wstring name;
+    std::string bytes;
+};
+
+// The program's three text boxes, as the user sees them: the executable's
+// path on top, then X and Y side by side.
+enum class TextField { Executable, X, Y };
 
 class AppUnderTest {
 public:
@@ -63,10 +132,11 @@ public:
     // removes its folder.
     ~AppUnderTest();
 
-    // Copies the program into a new temporary folder, starts it there and
-    // waits until its main window is shown and its message loop is idle.
-    // On failure returns false and describes why in *error.
-    bool Start(std::string* error);
+    // Copies the program into a new temporary folder, puts `files` beside
+    // it, starts it there and waits until its main window is shown and its
+    // message loop is idle. On failure returns false and describes why in
+    // *error.
+    bool Start(std::string* error, const std::vector<InitialFile>& files = {});
 
     // Asks the main window to close (WM_CLOSE) and waits for the process to
     // end. False, with the reason in *error, when it did not end in time; the
@@ -91,6 +161,54 @@ public:
     HWND Focus() const;
     // Waits until the program's thread has handled every message sent before.
     bool Sync() const;
+
+    // Waits until the program has taken and handled every message posted to
+    // it before, such as a button press and all the handler did: a marker
+    // posted behind them must have had its effect. Not a barrier while a
+    // handler runs its own message loop (a modal box, a wait that keeps the
+    // window painted); false when the program ended or did not get there.
+    bool WaitUntilPostedHandled(std::chrono::milliseconds timeout = kSlowStateTimeout) const;
+
+    // Waits for the process to end; false when it still runs after `timeout`.
+    bool WaitForExit(std::chrono::milliseconds timeout = kExitTimeout) const;
+
+    // path.txt in the program's folder.
+    std::wstring SettingsPath() const;
+
+    // The main window's button with exactly this caption; nullptr if none.
+    HWND Button(const std::wstring& caption) const;
+    // One of the three text boxes, found by its place; nullptr if missing.
+    HWND TextBox(TextField field) const;
+    // The list of display modes; nullptr if missing.
+    HWND List() const;
+    // The texts of the list's entries, in order.
+    std::vector<std::wstring> ListTexts() const;
+    // The first list entry with exactly this text, -1 when there is none.
+    int ListIndexOf(const std::wstring& text) const;
+
+    // Sets a text box's text (WM_SETTEXT); false when it did not take it.
+    bool SetText(TextField field, const std::wstring& text) const;
+    std::wstring Text(TextField field) const;
+    // Selects a list entry (LB_SETCURSEL, -1 for none); false on no answer.
+    bool SelectListEntry(int index) const;
+    // The selected list entry, -1 (LB_ERR) for none.
+    int SelectedListEntry() const;
+    // Presses a button the way a click does (BM_CLICK), posted, so that the
+    // driver goes on while the handler shows a modal window.
+    bool Press(HWND button) const;
+
+    // The visible dialog-class windows (#32770) of the process: message
+    // boxes and the file dialog.
+    std::vector<HWND> Dialogs() const;
+    // The program's message box (a dialog titled "ResoLaunch"), once one is
+    // shown; nullptr when none appeared within `timeout` or the program ended.
+    HWND WaitForMessageBox(std::chrono::milliseconds timeout = kSlowStateTimeout) const;
+    // A dialog other than a message box (the file dialog), once one is shown.
+    HWND WaitForFileDialog(std::chrono::milliseconds timeout = kSlowStateTimeout) const;
+    // Presses the dialog's button `id` (WM_COMMAND, posted) and waits until
+    // the dialog has been destroyed, which ends the modal loop that showed
+    // it. False when it stayed.
+    bool CloseDialog(HWND dialog, int id = IDOK) const;
 
 private:
     bool MakeFolder(std::string* error);

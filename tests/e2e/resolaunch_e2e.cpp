@@ -136,18 +136,6 @@ std::string WindowTitle(HWND window) {
     return Utf8(std::wstring(title, static_cast<std::size_t>(length > 0 ? length : 0)));
 }
 
-struct ScreenSize {
-    int width, height;
-    friend bool operator==(const ScreenSize&, const ScreenSize&) = default;
-    friend std::ostream& operator<<(std::ostream& out, const ScreenSize& s) {
-        return out << s.width << "x" << s.height;
-    }
-};
-
-ScreenSize CurrentScreenSize() {
-    return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-}
-
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     LRESULT result = 0;
     EXPECT_TRUE(SendWithTimeout(window, message, wParam, lParam, &result))

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Start-up benchmark of ResoLaunch.exe under Wine.
+#
+#   scripts/bench-startup.sh [BUILD_DIR] [RUNS]
+#
+# Builds the mingw preset's benchmark targets (in build/mingw, or in BUILD_DIR
+# configured from the same preset), then, on a private Xvfb and in a private
+# Wine prefix, runs in one virtual desktop (ResoLaunchBench, 1024x768):
+#   startup_calls.exe  the display calls start-up makes, against a fake
+#                      300-mode driver and the desktop's real one;
+#   startup_time.exe   ResoLaunch.exe against bare_window.exe, RUNS starts each
+#                      (20 by default): median, min, max, ratio of medians.
+# Then runs the native startup_calls (build/native, built when missing).
+#
+# Environment: RESOLAUNCH_WINEPREFIX picks the prefix (default
+# build/wineprefix-bench). Prints the figures; exits non-zero when a program
+# did not report. The ratio goal is printed, not enforced.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
+
+BUILD_DIR=${1:-build/mingw}
+RUNS=${2:-20}
+case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$ROOT/$BUILD_DIR" ;; esac
+case "$RUNS" in '' | *[!0-9]*) echo "RUNS must be a number, not '$RUNS'" >&2; exit 2 ;; esac
+
+TARGETS=(ResoLaunch bare_window startup_time startup_calls)
+echo "== building ${TARGETS[*]} in ${BUILD_DIR#"$ROOT/"}"
+if [ "$BUILD_DIR" = "$ROOT/build/mingw" ]; then
+  cmake --preset mingw >/dev/null
+  cmake --build --preset mingw --target "${TARGETS[@]}"
+else
+  cmake --preset mingw -B "$BUILD_DIR" >/dev/null
+  cmake --build "$BUILD_DIR" --target "${TARGETS[@]}"
+fi
+APP="$BUILD_DIR/ResoLaunch.exe"
+BENCH="$BUILD_DIR/tests/bench"
+
+export RESOLAUNCH_WINEPREFIX="${RESOLAUNCH_WINEPREFIX:-$ROOT/build/wineprefix-bench}"
+# shellcheck source=SCRIPTDIR/lib/wine.sh
+source "$ROOT/scripts/lib/wine.sh"
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/resolaunch-bench.XXXXXX")
+EXPLORER_PID=""
+# shellcheck disable=SC2317  # run by the traps
+cleanup() {
+  stop_wine
+  if [ -n "$EXPLORER_PID" ]; then wait "$EXPLORER_PID" 2>/dev/null || true; fi
+  stop_xvfb
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+start_xvfb
+start_wine
+
+# One desktop for both programs: cmd runs them one after the other.
+CALLS_OUT="$WORK/startup_calls.txt"
+TIME_OUT="$WORK/startup_time.txt"
+{
+  printf '@echo off\r\n'
+  printf '"%s" "%s"\r\n' "$(win_path "$BENCH/startup_calls.exe")" "$(win_path "$CALLS_OUT")"
+  printf '"%s" "%s" "%s" "%s" %s\r\n' "$(win_path "$BENCH/startup_time.exe")" "$(win_path "$TIME_OUT")" \
+    "$(win_path "$APP")" "$(win_path "$BENCH/bare_window.exe")" "$RUNS"
+} | iconv -f UTF-8 -t CP932 >"$WORK/bench.bat"
+
+echo "== running in the Wine desktop ResoLaunchBench (display $DISPLAY, prefix ${WINEPREFIX#"$ROOT/"})"
+EXPLORER_LOG="$RESOLAUNCH_LOG_DIR/bench-startup-explorer.log"
+# Other work on the machine shows in the figures: say how busy it was.
+LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
+wine_run explorer /desktop=ResoLaunchBench,1024x768 cmd /c "$(win_path "$WORK/bench.bat")" \
+  >"$EXPLORER_LOG" 2>&1 &
+EXPLORER_PID=$!
+
+# Each start has its own deadline inside startup_time; this one only guards
+# against a desktop that hangs as a whole.
+# shellcheck disable=SC2317  # run by wait_for
+explorer_gone() { ! kill -0 "$EXPLORER_PID" 2>/dev/null; }
+if ! wait_for $((120 + RUNS * 7 * 15)) explorer_gone; then
+  echo "the benchmark desktop did not finish in time (see $EXPLORER_LOG)" >&2
+  exit 1
+fi
+wait "$EXPLORER_PID" 2>/dev/null || true
+EXPLORER_PID=""
+LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
+echo "load average before: $LOAD_BEFORE, after: $LOAD_AFTER ($(nproc) processors)"
+
+status=0
+echo
+echo "== display calls at start-up (Windows build, in the Wine desktop)"
+if [ -f "$CALLS_OUT" ]; then cat "$CALLS_OUT"; else echo "startup_calls.exe wrote no report" >&2; status=1; fi
+echo
+echo "== start-up time (in the Wine desktop)"
+if [ -f "$TIME_OUT" ]; then
+  cat "$TIME_OUT"
+  if grep -q '^error:' "$TIME_OUT"; then status=1; fi
+else
+  echo "startup_time.exe wrote no report" >&2
+  status=1
+fi
+
+echo
+echo "== display calls at start-up (native build, fake driver only)"
+NATIVE_CALLS="$ROOT/build/native/tests/bench/startup_calls"
+NATIVE_LOG="$RESOLAUNCH_LOG_DIR/bench-startup-native.log"
+: >"$NATIVE_LOG"
+if [ ! -f "$ROOT/build/native/CMakeCache.txt" ]; then
+  cmake --preset native >>"$NATIVE_LOG" 2>&1 || true
+fi
+if ! cmake --build --preset native --target startup_calls >>"$NATIVE_LOG" 2>&1 && [ -x "$NATIVE_CALLS" ]; then
+  echo "(the native build failed, see $NATIVE_LOG: running the binary from before)"
+fi
+if [ -x "$NATIVE_CALLS" ]; then
+  "$NATIVE_CALLS"
+else
+  echo "no native startup_calls (see $NATIVE_LOG)" >&2
+  status=1
+fi
+exit "$status"

@@ -1,0 +1,294 @@
+// A program for ResoLaunch to start in the end-to-end tests: it waits a
+// while, then shows one ordinary top-level window, and can write down what it
+// saw and when.
+//
+//   delayed_window.exe [--delay MS] [--title TEXT] [--size WxH] [--at X,Y]
+//                      [--report FILE] [--lifetime MS]
+//
+//   --delay MS     wait this long before the window is created (default 0)
+//   --title TEXT   the window's title (default "delayed_window")
+//   --size WxH     the window's outer size in pixels (default 300x200)
+//   --at X,Y       where the window is created (default 200,150)
+//   --report FILE  append what happened to FILE, one UTF-8 line per event
+//   --lifetime MS  end by itself this long after the start (default 60000),
+//                  so that a run that goes wrong leaves nothing behind
+//
+// Options are read first from "<program name>.options" beside the program
+// (same syntax, when that file exists), then from the command line, which
+// wins. So a copy of the program can be given options without arguments.
+//
+// The report's lines are "<pid> <event> <value>":
+//   <pid> start <performance counter>
+//   <pid> frequency <performance counter frequency>
+//   <pid> module <full path of the program>
+//   <pid> commandline <the command line as received>
+//   <pid> directory <current directory at start>
+//   <pid> created <left>,<top>,<right>,<bottom>   (window made, still hidden)
+//   <pid> showing <performance counter>           (just before it is shown)
+//   <pid> shown <performance counter>             (shown and painted)
+//   <pid> moved <performance counter> <left>,<top>,<right>,<bottom>
+// The window ends the program when it is closed (WM_CLOSE).
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"ResoLaunchE2EDelayedWindow";
+constexpr UINT_PTR kLifetimeTimer = 1;
+
+struct Options {
+    DWORD delay = 0;
+    std::wstring title = L"delayed_window";
+    int width = 300;
+    int height = 200;
+    int x = 200;
+    int y = 150;
+    std::wstring report;
+    DWORD lifetime = 60000;
+};
+
+Options g_options;
+bool g_shown = false;
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                          nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const std::string& bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), size);
+    return out;
+}
+
+long long Counter() {
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+std::wstring RectText(const RECT& r) {
+    return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
+           std::to_wstring(r.bottom);
+}
+
+// One line per call, appended in one write so that a reader never sees half of it.
+void Report(const wchar_t* event, const std::wstring& value) {
+    if (g_options.report.empty()) {
+        return;
+    }
+    const std::string line =
+        std::to_string(::GetCurrentProcessId()) + " " + Utf8(event) + " " + Utf8(value) + "\r\n";
+    const HANDLE file = ::CreateFileW(g_options.report.c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    DWORD written = 0;
+    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+std::wstring ModulePath() {
+    std::wstring path(32768, L'\0');
+    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path;
+}
+
+std::wstring CurrentDirectory() {
+    std::wstring folder(::GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    return folder;
+}
+
+// Splits a command line by the platform's rules; the first word is the program.
+std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
+    std::vector<std::wstring> words;
+    int count = 0;
+    wchar_t** argv = ::CommandLineToArgvW(line.c_str(), &count);
+    if (argv == nullptr) {
+        return words;
+    }
+    for (int i = 0; i < count; ++i) {
+        words.emplace_back(argv[i]);
+    }
+    ::LocalFree(argv);
+    return words;
+}
+
+bool ParsePair(const std::wstring& text, wchar_t separator, int& first, int& second) {
+    wchar_t* end = nullptr;
+    const long a = std::wcstol(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != separator) {
+        return false;
+    }
+    const wchar_t* rest = end + 1;
+    const long b = std::wcstol(rest, &end, 10);
+    if (end == rest || *end != L'\0') {
+        return false;
+    }
+    first = static_cast<int>(a);
+    second = static_cast<int>(b);
+    return true;
+}
+
+// Applies the options among `words`, from index `from` on; unknown words are ignored.
+void ApplyOptions(const std::vector<std::wstring>& words, std::size_t from) {
+    for (std::size_t i = from; i + 1 < words.size(); ++i) {
+        const std::wstring& name = words[i];
+        const std::wstring& value = words[i + 1];
+        bool known = true;
+        if (name == L"--delay") {
+            g_options.delay = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
+        } else if (name == L"--title") {
+            g_options.title = value;
+        } else if (name == L"--size") {
+            ParsePair(value, L'x', g_options.width, g_options.height);
+        } else if (name == L"--at") {
+            ParsePair(value, L',', g_options.x, g_options.y);
+        } else if (name == L"--report") {
+            g_options.report = value;
+        } else if (name == L"--lifetime") {
+            g_options.lifetime = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
+        } else {
+            known = false;
+        }
+        if (known) {
+            ++i;
+        }
+    }
+}
+
+// "<folder>\<name>.options" for the program "<folder>\<name>.exe".
+void ApplyOptionsFile(const std::wstring& module) {
+    std::wstring path = module;
+    const std::size_t dot = path.find_last_of(L'.');
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) {
+        path.resize(dot);
+    }
+    path += L".options";
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    ::CloseHandle(file);
+    for (char& c : bytes) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    ApplyOptions(SplitCommandLine(L"options " + FromUtf8(bytes)), 1);
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_WINDOWPOSCHANGED: {
+        const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
+        if (g_shown && (position->flags & SWP_NOMOVE) == 0) {
+            RECT rect{};
+            ::GetWindowRect(window, &rect);
+            Report(L"moved", std::to_wstring(Counter()) + L" " + RectText(rect));
+        }
+        break;
+    }
+    case WM_TIMER:
+        if (wParam == kLifetimeTimer) {
+            ::DestroyWindow(window);
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    const long long started = Counter();
+    const ULONGLONG startTick = ::GetTickCount64();
+    const std::wstring module = ModulePath();
+    const std::wstring commandLine = ::GetCommandLineW();
+
+    ApplyOptionsFile(module);
+    ApplyOptions(SplitCommandLine(commandLine), 1);
+
+    LARGE_INTEGER frequency{};
+    ::QueryPerformanceFrequency(&frequency);
+    Report(L"start", std::to_wstring(started));
+    Report(L"frequency", std::to_wstring(frequency.QuadPart));
+    Report(L"module", module);
+    Report(L"commandline", commandLine);
+    Report(L"directory", CurrentDirectory());
+
+    if (g_options.delay >= g_options.lifetime) {
+        return 0;
+    }
+    ::Sleep(g_options.delay);
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    windowClass.lpszClassName = kWindowClass;
+    if (::RegisterClassExW(&windowClass) == 0) {
+        return 1;
+    }
+    const HWND window = ::CreateWindowExW(0, kWindowClass, g_options.title.c_str(), WS_OVERLAPPEDWINDOW, g_options.x,
+                                          g_options.y, g_options.width, g_options.height, nullptr, nullptr, instance,
+                                          nullptr);
+    if (window == nullptr) {
+        return 1;
+    }
+    RECT created{};
+    ::GetWindowRect(window, &created);
+    Report(L"created", RectText(created));
+
+    const ULONGLONG elapsed = ::GetTickCount64() - startTick;
+    const DWORD remaining = elapsed < g_options.lifetime ? static_cast<DWORD>(g_options.lifetime - elapsed) : 1;
+    ::SetTimer(window, kLifetimeTimer, remaining, nullptr);
+
+    Report(L"showing", std::to_wstring(Counter()));
+    g_shown = true;
+    ::ShowWindow(window, SW_SHOWNORMAL);
+    ::UpdateWindow(window);
+    Report(L"shown", std::to_wstring(Counter()));
+
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

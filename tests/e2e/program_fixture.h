@@ -1,0 +1,95 @@
+#pragma once
+
+// What the tests of the program's actions share: a fresh copy of the program
+// in a folder of its own, a scratch folder for the programs it is to start,
+// the end of everything those tests started, and a desktop that is back at
+// its own size afterwards.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app_under_test.h"
+#include "target_program.h"
+
+namespace resolaunch::e2e {
+
+// The size of the Wine desktop the tests run in (scripts/e2e.sh).
+inline constexpr ScreenSize kDesktopSize{1024, 768};
+inline constexpr ScreenSize kSmallerSize{800, 600};
+
+// The buttons, by caption. U+FF1E is the full-width greater-than sign.
+inline constexpr const wchar_t* kLaunchAndExit = L"起動\uFF1E終了";
+inline constexpr const wchar_t* kLaunchAndStay = L"起動\uFF1E待機";
+inline constexpr const wchar_t* kChooseFile = L"実行ファイル選択";
+inline constexpr const wchar_t* kChangeMode = L"解像度変更";
+inline constexpr const wchar_t* kChangeModeAndLaunch = L"解像度変更\uFF1E起動";
+inline constexpr const wchar_t* kRestoreMode = L"変更前の解像度に戻す";
+inline constexpr const wchar_t* kExit = L"終了";
+inline constexpr const wchar_t* kRestoreModeAndExit = L"解像度を戻す\uFF1E終了";
+
+// The text in code page 932, as the program writes its settings under a
+// Japanese system; `ok` false when a character has no form there.
+std::string Cp932(const std::wstring& text, bool* ok = nullptr);
+
+// The program's settings line for these values, in code page 932.
+std::string SettingsLine(const std::wstring& executable, const std::wstring& x, const std::wstring& y, int index);
+
+class ProgramFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // Closes what the test left open, ends the program and everything it
+    // started, and puts the desktop back to its own size.
+    void TearDown() override;
+
+    // Starts the program, with `files` beside it.
+    ::testing::AssertionResult StartProgram(const std::vector<InitialFile>& files = {});
+
+    // A path in the scratch folder.
+    std::wstring Scratch(const std::wstring& relative) const { return scratch_.Path() + L"\\" + relative; }
+
+    // Copies the target program to `path`; started without arguments it shows
+    // a window titled `title` after `delayMs` and reports to `report`.
+    ::testing::AssertionResult PlaceTarget(const std::wstring& path, const std::wstring& title, int delayMs,
+                                           const std::wstring& report);
+    // Options for the target program's command line or options file.
+    static std::wstring TargetOptions(const std::wstring& title, int delayMs, const std::wstring& report);
+    // Watches a report file, so that the target programs it names end with the test.
+    void WatchReport(const std::wstring& report) { targets_.Watch(report); }
+
+    // Presses the button with this caption.
+    ::testing::AssertionResult Press(const wchar_t* caption) const;
+    // Sets the three text boxes.
+    ::testing::AssertionResult Enter(const std::wstring& executable, const std::wstring& x, const std::wstring& y) const;
+
+    // The index of the program's list entry for this mode, -1 if it lists none.
+    int ModeIndex(ScreenSize size, int bits) const;
+
+    // Waits for the window titled `title` to be placed at (x, y), grown by 3
+    // in width and 20 in height from the size it was created with (from the
+    // report); fills *window.
+    ::testing::AssertionResult WaitForPlacedTarget(const std::wstring& title, int x, int y,
+                                                   const std::wstring& report, HWND* window = nullptr) const;
+
+    // No dialog of the program is shown.
+    ::testing::AssertionResult NoDialogShown() const;
+    // A message box of the program is shown, with exactly `expected` (or,
+    // with `prefixOnly`, beginning with it); its text goes to *text.
+    ::testing::AssertionResult MessageShown(const std::wstring& expected, bool prefixOnly = false,
+                                            std::wstring* text = nullptr) const;
+    // Presses OK in the program's message box and waits until it has gone.
+    ::testing::AssertionResult DismissMessage() const;
+    // The program still runs and shows its main window.
+    ::testing::AssertionResult StillRunningAndShown() const;
+    // The settings file holds exactly `expected`.
+    ::testing::AssertionResult SettingsFileIs(const std::string& expected) const;
+
+    AppUnderTest app_;
+    ScratchFolder scratch_;
+    TargetPrograms targets_;
+};
+
+}  // namespace resolaunch::e2e
