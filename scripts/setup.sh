@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  wine wine64 xvfb x11-utils xauth imagemagick
+  wine wine64 fonts-wine xvfb x11-utils xauth xdotool imagemagick
   fonts-ipafont-gothic fonts-ipafont-mincho locales
 )
 
