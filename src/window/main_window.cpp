@@ -114,11 +114,11 @@ bool MainWindow::Create() {
     return true;
 }
 
-RECT MainWindow::ControlRect(const ControlSpec& spec) const {
+RECT MainWindow::ControlRect(const ControlSpec& item) const {
     const int dpi = static_cast<int>(dpi_);
-    const int left = TwipsToPixels(spec.left, dpi);
-    const int top = TwipsToPixels(spec.top, dpi);
-    return RECT{left, top, left + TwipsToPixels(spec.width, dpi), top + TwipsToPixels(spec.height, dpi)};
+    const int left = TwipsToPixels(item.left, dpi);
+    const int top = TwipsToPixels(item.top, dpi);
+    return RECT{left, top, left + TwipsToPixels(item.width, dpi), top + TwipsToPixels(item.height, dpi)};
 }
 
 HFONT MainWindow::FontFor(ControlKind kind) const {
@@ -128,16 +128,16 @@ HFONT MainWindow::FontFor(ControlKind kind) const {
 void MainWindow::CreateControls() {
     // Each control is made at its place and with its font, before the window shows.
     for (std::size_t i = 0; i < kFormControls.size(); ++i) {
-        const ControlSpec& spec = kFormControls[i];
-        const ControlClass cls = ClassOf(spec.kind);
-        const RECT rect = ControlRect(spec);
-        controls_[i] = ::CreateWindowExW(cls.exStyle, cls.name, spec.text, cls.style, rect.left, rect.top,
+        const ControlSpec& item = kFormControls[i];
+        const ControlClass cls = ClassOf(item.kind);
+        const RECT rect = ControlRect(item);
+        controls_[i] = ::CreateWindowExW(cls.exStyle, cls.name, item.text, cls.style, rect.left, rect.top,
                                          rect.right - rect.left, rect.bottom - rect.top, hwnd_,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance_, nullptr);
         if (controls_[i] == nullptr) {
             throw std::runtime_error("CreateWindowEx failed for a control");
         }
-        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.kind)), FALSE);
+        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(item.kind)), FALSE);
     }
     // The text boxes take text of any length.
     ::SendMessageW(Control(kText1), EM_SETLIMITTEXT, 0, 0);

@@ -59,7 +59,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void CreateControls();
-    RECT ControlRect(const ControlSpec& spec) const;
+    RECT ControlRect(const ControlSpec& item) const;
     HFONT FontFor(ControlKind kind) const;
     void UpdateFonts();
     void ApplyLayout();
