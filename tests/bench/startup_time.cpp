@@ -1,24 +1,20 @@
 // Measures how long two programs take from CreateProcess until their first
-// visible top-level window, alternating them run by run, and writes the
-// figures to a file (a program started by Wine's explorer has no usable
-// stdout or exit code; the figures also go to stdout for use on Windows).
+// visible top-level window and writes the figures to a file (a program
+// started by Wine's explorer has no usable stdout or exit code) and stdout.
 //
 //   startup_time.exe OUTPUT_FILE PROGRAM_EXE BASELINE_EXE [RUNS] [--poll]
 //
-// Each exe is copied once to a fresh temporary folder and started from
-// there. One uncounted warm-up run of each comes first; then RUNS counted runs
-// of each (20 by default), the order flipping every round so that neither
-// program always follows the other. After each run the window gets WM_CLOSE
-// and the process is awaited (terminated only if it overstays a deadline).
+// Each exe runs from a copy in a fresh temporary folder: one uncounted
+// warm-up run each, then RUNS counted runs each (20 by default), the order
+// flipping every round. After each run the window gets WM_CLOSE and the
+// process is awaited (terminated only if it overstays a deadline).
 //
-// The window is noticed through an out-of-context WinEvent hook: at once from
-// EVENT_OBJECT_SHOW where the system sends it, otherwise by asking the
-// windows reported by EVENT_OBJECT_CREATE every millisecond whether they are
-// visible. Where the hook reports nothing (the warm-up runs find out), or
-// with --poll, all top-level windows are searched with EnumWindows every
-// millisecond instead. Under Wine every call on another process's window is a
-// wineserver request, which the started program then queues behind: one
-// EnumWindows search cost about 0.25 ms against 0.02 ms for IsWindowVisible.
+// The window is noticed through an out-of-context WinEvent hook; where the
+// hook reports nothing (the warm-up runs find out), or with --poll,
+// EnumWindows searches every millisecond instead. Under Wine every call on
+// another process's window is a wineserver request the started program
+// queues behind: one EnumWindows search cost about 0.25 ms against 0.02 ms
+// for IsWindowVisible.
 #include <windows.h>
 #include <timeapi.h>
 
@@ -26,28 +22,22 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
-#include <optional>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "win32_test_util.h"
+
 namespace {
+
+using namespace resolaunch::win32_test;
 
 constexpr int kDefaultRuns = 20;
 constexpr DWORD kWindowDeadlineMs = 30000;
 constexpr DWORD kExitDeadlineMs = 10000;
 constexpr double kGoalRatio = 1.15;
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
 
 #ifdef __GNUC__
 #define RESOLAUNCH_PRINTF_LIKE __attribute__((format(printf, 1, 2)))
@@ -64,15 +54,6 @@ RESOLAUNCH_PRINTF_LIKE std::string Format(const char* format, ...) {
     return buffer;
 }
 
-std::string LastError(const char* what) {
-    return Format("%s failed (error %lu)", what, ::GetLastError());
-}
-
-std::wstring FileName(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 struct Program {
     std::wstring source;
     std::wstring folder;  // the fresh folder it is started from
@@ -84,78 +65,26 @@ struct Program {
     int failedExits = 0;  // exit code other than 0
 };
 
-// A fresh folder under %TEMP% holding a copy of the program's exe.
+// A fresh folder under `root` holding a copy of the program's exe.
 void CopyToFreshFolder(Program& program, const std::wstring& root, int index) {
     program.folder = root + L"\\" + std::to_wstring(index);
     if (!::CreateDirectoryW(program.folder.c_str(), nullptr)) {
         throw std::runtime_error(LastError("CreateDirectoryW"));
     }
-    program.copy = program.folder + L"\\" + FileName(program.source);
+    program.copy = program.folder + L"\\" + FileNameOf(program.source);
     if (!::CopyFileW(program.source.c_str(), program.copy.c_str(), TRUE)) {
-        throw std::runtime_error(LastError("CopyFileW") + " for " + Utf8(program.source));
+        throw std::runtime_error(LastError("CopyFileW for " + Utf8(program.source)));
     }
 }
 
-std::wstring CreateFreshRoot() {
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH) {
-        throw std::runtime_error(LastError("GetTempPathW"));
-    }
-    std::wstring base = temp;
-    if (!base.empty() && base.back() == L'\\') {
-        base.pop_back();
-    }
-    for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-        const std::wstring root = base + L"\\resolaunch-startup-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(attempt);
-        if (::CreateDirectoryW(root.c_str(), nullptr)) {
-            return root;
-        }
-        if (::GetLastError() != ERROR_ALREADY_EXISTS) {
-            break;
-        }
-    }
-    throw std::runtime_error(LastError("CreateDirectoryW for the temporary folder"));
+double Ms(LONGLONG from, LONGLONG to) {
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER value{};
+        ::QueryPerformanceFrequency(&value);
+        return value.QuadPart;
+    }();
+    return static_cast<double>(to - from) * 1000.0 / static_cast<double>(frequency);
 }
-
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK CheckWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && ::IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND VisibleTopLevelWindow(DWORD processId) {
-    WindowSearch search{processId, nullptr};
-    ::EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-class Clock {
-public:
-    Clock() { ::QueryPerformanceFrequency(&frequency_); }
-    LONGLONG Now() const {
-        LARGE_INTEGER now;
-        ::QueryPerformanceCounter(&now);
-        return now.QuadPart;
-    }
-    double Ms(LONGLONG from, LONGLONG to) const {
-        return static_cast<double>(to - from) * 1000.0 / static_cast<double>(frequency_.QuadPart);
-    }
-
-private:
-    LARGE_INTEGER frequency_;
-};
 
 // How the first visible window of a started program is noticed.
 enum class Watch {
@@ -174,44 +103,20 @@ struct WatchedProcess {
 WatchedProcess g_watched;
 
 void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
+    const LONGLONG now = PerformanceCounter();
     if (object != OBJID_WINDOW || child != CHILDID_SELF || window == nullptr) {
         return;
     }
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner != g_watched.processId || ::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow()) {
+    if (ProcessOf(window) != g_watched.processId || ::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow()) {
         return;
     }
     if (event == EVENT_OBJECT_CREATE) {
         g_watched.created.push_back(window);
     } else if (event == EVENT_OBJECT_SHOW && g_watched.shown == nullptr && ::IsWindowVisible(window)) {
         g_watched.shown = window;
-        g_watched.shownAt = now.QuadPart;
+        g_watched.shownAt = now;
     }
 }
-
-// EVENT_OBJECT_SHOW tells at once that a window became visible; Wine 8 does
-// not send it, but it does send EVENT_OBJECT_CREATE, after which asking the
-// new windows whether they are visible is a single cheap call each.
-class WindowEventHook {
-public:
-    WindowEventHook()
-        : hook_(::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr, OnWindowEvent, 0, 0,
-                                  WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS)) {}
-    WindowEventHook(const WindowEventHook&) = delete;
-    WindowEventHook& operator=(const WindowEventHook&) = delete;
-    ~WindowEventHook() {
-        if (hook_ != nullptr) {
-            ::UnhookWinEvent(hook_);
-        }
-    }
-    bool Installed() const { return hook_ != nullptr; }
-
-private:
-    HWINEVENTHOOK hook_;
-};
 
 void PumpMessages() {
     MSG message;
@@ -220,23 +125,13 @@ void PumpMessages() {
     }
 }
 
-// The visible window among those the hook reported, if any.
-HWND VisibleCreatedWindow() {
-    for (HWND window : g_watched.created) {
-        if (::IsWindowVisible(window)) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
 struct Start {
     double ms = 0;
     bool hookSawIt = false;
 };
 
 // One start: the time until the first visible top-level window.
-Start TimeOneStart(Program& program, const Clock& clock, Watch watch) {
+Start TimeOneStart(Program& program, Watch watch) {
     std::wstring commandLine = L"\"" + program.copy + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -244,10 +139,10 @@ Start TimeOneStart(Program& program, const Clock& clock, Watch watch) {
 
     // Started suspended, so that the hook knows the process id before the
     // program can create anything.
-    const LONGLONG start = clock.Now();
-    if (!::CreateProcessW(program.copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                          nullptr, program.folder.c_str(), &startup, &process)) {
-        throw std::runtime_error(LastError("CreateProcessW") + " for " + program.name);
+    const LONGLONG start = PerformanceCounter();
+    if (!::CreateProcessW(program.copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                          program.folder.c_str(), &startup, &process)) {
+        throw std::runtime_error(LastError("CreateProcessW for " + program.name));
     }
     g_watched = WatchedProcess{};
     g_watched.processId = process.dwProcessId;
@@ -261,28 +156,24 @@ Start TimeOneStart(Program& program, const Clock& clock, Watch watch) {
     bool hookSawIt = false;
     for (;;) {
         PumpMessages();
-        if (watch != Watch::Poll) {
-            if (g_watched.shown != nullptr) {
-                window = g_watched.shown;
-                shown = g_watched.shownAt;
-                hookSawIt = true;
-                break;
-            }
-            window = VisibleCreatedWindow();
-            if (window != nullptr) {
-                shown = clock.Now();
-                hookSawIt = true;
-                break;
-            }
+        if (watch != Watch::Poll && g_watched.shown != nullptr) {
+            window = g_watched.shown;
+            shown = g_watched.shownAt;
+            hookSawIt = true;
+            break;
         }
-        if (watch != Watch::Hook) {
-            window = VisibleTopLevelWindow(process.dwProcessId);
-            if (window != nullptr) {
-                shown = clock.Now();
-                break;
-            }
+        if (watch != Watch::Poll && (window = FirstOf(g_watched.created, ::IsWindowVisible)) != nullptr) {
+            hookSawIt = true;
+        } else if (watch != Watch::Hook) {
+            window = FirstOf(TopLevelWindows(), [&](HWND candidate) {
+                return ProcessOf(candidate) == process.dwProcessId && ::IsWindowVisible(candidate);
+            });
         }
-        const double waited = clock.Ms(start, clock.Now());
+        if (window != nullptr) {
+            shown = PerformanceCounter();
+            break;
+        }
+        const double waited = Ms(start, PerformanceCounter());
         if (waited > kWindowDeadlineMs) {
             ::TerminateProcess(process.hProcess, 1);
             ::CloseHandle(process.hProcess);
@@ -299,16 +190,15 @@ Start TimeOneStart(Program& program, const Clock& clock, Watch watch) {
     }
     if (watch == Watch::Both && !hookSawIt) {
         // The hook's report may still be on its way.
-        const LONGLONG pollSaw = clock.Now();
-        while (!hookSawIt && clock.Ms(pollSaw, clock.Now()) < 500) {
+        const LONGLONG pollSaw = PerformanceCounter();
+        while (!hookSawIt && Ms(pollSaw, PerformanceCounter()) < 500) {
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             PumpMessages();
-            hookSawIt = g_watched.shown == window ||
-                        std::find(g_watched.created.begin(), g_watched.created.end(), window) !=
-                            g_watched.created.end();
+            hookSawIt = g_watched.shown == window || std::find(g_watched.created.begin(), g_watched.created.end(),
+                                                               window) != g_watched.created.end();
         }
     }
-    const Start result{clock.Ms(start, shown), hookSawIt};
+    const Start result{Ms(start, shown), hookSawIt};
 
     if (program.windowClass.empty()) {
         wchar_t className[256] = L"";
@@ -348,8 +238,7 @@ double Median(std::vector<double> values) {
 std::string Summary(const Program& program) {
     const auto [low, high] = std::minmax_element(program.runsMs.begin(), program.runsMs.end());
     std::string line = Format("%-18s median %8.1f ms   min %8.1f ms   max %8.1f ms   (window class %s",
-                              program.name.c_str(), Median(program.runsMs), *low, *high,
-                              program.windowClass.c_str());
+                              program.name.c_str(), Median(program.runsMs), *low, *high, program.windowClass.c_str());
     if (program.forcedExits > 0) {
         line += Format("; %d runs had to be terminated", program.forcedExits);
     }
@@ -380,32 +269,21 @@ bool WriteReport(const std::wstring& path, const std::string& text) {
     return written && closed && ::MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
-void RemoveCopies(const std::vector<Program>& programs, const std::wstring& root) {
-    for (const Program& program : programs) {
-        if (!program.copy.empty()) {
-            ::DeleteFileW(program.copy.c_str());
-        }
-        if (!program.folder.empty()) {
-            ::RemoveDirectoryW(program.folder.c_str());
-        }
-    }
-    if (!root.empty()) {
-        ::RemoveDirectoryW(root.c_str());
-    }
-}
-
 std::string Measure(std::vector<Program>& programs, int runs, bool forcePoll) {
-    const Clock clock;
     const FineTimer timer;
-    std::optional<WindowEventHook> hook;
-    if (!forcePoll) {
-        hook.emplace();
-    }
+    // EVENT_OBJECT_SHOW tells at once that a window became visible; Wine 8 does
+    // not send it, but it does send EVENT_OBJECT_CREATE, after which asking the
+    // new windows whether they are visible is a single cheap call each.
+    const std::unique_ptr<std::remove_pointer_t<HWINEVENTHOOK>, decltype(&::UnhookWinEvent)> hook(
+        forcePoll ? nullptr
+                  : ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr, OnWindowEvent, 0, 0,
+                                      WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS),
+        &::UnhookWinEvent);
     // The warm-up runs, not counted, also find out whether the hook works;
     // where it does not, the counted runs poll.
-    Watch watch = hook && hook->Installed() ? Watch::Both : Watch::Poll;
+    Watch watch = hook ? Watch::Both : Watch::Poll;
     for (Program& program : programs) {
-        if (!TimeOneStart(program, clock, watch).hookSawIt) {
+        if (!TimeOneStart(program, watch).hookSawIt) {
             watch = Watch::Poll;
         }
     }
@@ -415,7 +293,7 @@ std::string Measure(std::vector<Program>& programs, int runs, bool forcePoll) {
     for (int round = 0; round < runs; ++round) {
         for (std::size_t i = 0; i < programs.size(); ++i) {
             Program& program = programs[round % 2 == 0 ? i : programs.size() - 1 - i];
-            program.runsMs.push_back(TimeOneStart(program, clock, watch).ms);
+            program.runsMs.push_back(TimeOneStart(program, watch).ms);
         }
     }
 
@@ -457,7 +335,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<Program> programs(2);
     for (int i = 0; i < 2; ++i) {
         programs[i].source = args[1 + i];
-        programs[i].name = Utf8(FileName(programs[i].source));
+        programs[i].name = Utf8(FileNameOf(programs[i].source));
     }
 
     std::wstring root;
@@ -467,7 +345,11 @@ int wmain(int argc, wchar_t** argv) {
         if (runs < 1) {
             throw std::runtime_error("RUNS must be at least 1");
         }
-        root = CreateFreshRoot();
+        std::string error;
+        root = MakeTempFolder(L"resolaunch-startup-", &error);
+        if (root.empty()) {
+            throw std::runtime_error(error);
+        }
         for (int i = 0; i < 2; ++i) {
             CopyToFreshFolder(programs[i], root, i);
         }
@@ -476,7 +358,9 @@ int wmain(int argc, wchar_t** argv) {
         report = std::string("error: ") + failure.what() + "\n";
         status = 1;
     }
-    RemoveCopies(programs, root);
+    if (!root.empty()) {
+        DeleteTree(root);
+    }
 
     std::fputs(report.c_str(), stdout);
     if (!WriteReport(output, report)) {

@@ -2,127 +2,56 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 
+#include "modes/mode_label.h"
+
 namespace resolaunch::e2e {
+
+std::wstring EnvironmentVariable(const wchar_t* name) {
+    std::wstring value(::GetEnvironmentVariableW(name, nullptr, 0), L'\0');
+    value.resize(::GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
+    return value;
+}
+
 namespace {
 
 constexpr wchar_t kProductFile[] = L"ResoLaunch.exe";
-constexpr wchar_t kSettingsFile[] = L"path.txt";
 // The program's message boxes carry its name as their title.
 constexpr wchar_t kMessageBoxTitle[] = L"ResoLaunch";
 constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr int kFileNameBoxId = 0x47C;
 constexpr int kOldFileNameEditId = 0x480;
 
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
-std::wstring FullPath(const std::wstring& path) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-        if (length == 0) {
-            return path;
-        }
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.resize(length);
+// RESOLAUNCH_EXE when set, else ResoLaunch.exe beside this driver or two
+// folders up from it (the build tree's layout).
+std::wstring ProductPath() {
+    if (std::wstring set = EnvironmentVariable(L"RESOLAUNCH_EXE"); !set.empty()) {
+        return set;
     }
+    const std::wstring here = ParentOf(ModulePath()) + L"\\";
+    return PathExists(here + kProductFile) ? here + kProductFile : here + L"..\\..\\" + kProductFile;
 }
 
-std::string LastError(const char* what) {
-    return std::string(what) + " failed, error " + std::to_string(::GetLastError());
-}
-
-// Deletes a folder with everything in it; false if anything is left.
-bool DeleteTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry;
-    const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring path = folder + L"\\" + name;
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                DeleteTree(path);
-            } else {
-                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileW(path.c_str());
-            }
-        } while (::FindNextFileW(find, &entry));
-        ::FindClose(find);
-    }
-    return ::RemoveDirectoryW(folder.c_str()) != FALSE || ::GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
-struct WindowSearch {
-    DWORD processId;
-    bool ownedToo;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<WindowSearch*>(context);
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    if (processId == search->processId && ::IsWindowVisible(window) &&
-        (search->ownedToo || ::GetWindow(window, GW_OWNER) == nullptr)) {
-        search->found.push_back(window);
-    }
-    return TRUE;
-}
-
-std::vector<HWND> VisibleWindowsOf(DWORD processId, bool ownedToo) {
-    WindowSearch search{processId, ownedToo, {}};
-    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-bool IsMessageBox(HWND window) {
-    return ClassOf(window) == L"#32770";
-}
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
-
-// A new folder named after `prefix` under the system's temporary folder.
-bool MakeTempFolder(const std::wstring& prefix, std::wstring* folder, std::string* error) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    if (::GetTempPathW(static_cast<DWORD>(std::size(temp)), temp) == 0) {
-        *error = LastError("GetTempPathW");
+// Sends a message that other processes' windows understand, giving up when
+// the receiver hangs. False when the receiver did not answer.
+bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result = nullptr) {
+    DWORD_PTR answer = 0;
+    const UINT timeoutMs = static_cast<UINT>(kStateTimeout.count());
+    if (::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &answer) == 0) {
         return false;
     }
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring candidate = std::wstring(temp) + prefix + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                       std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(counter++);
-        if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
-            *folder = candidate;
-            return true;
-        }
-        if (::GetLastError() != ERROR_ALREADY_EXISTS) {
-            *error = LastError("CreateDirectoryW");
-            return false;
-        }
+    if (result != nullptr) {
+        *result = static_cast<LRESULT>(answer);
     }
-    *error = "no unused name for a temporary folder";
-    return false;
+    return true;
 }
+
+bool IsDialog(HWND window) { return ClassOf(window) == L"#32770"; }
 
 BOOL CALLBACK FindEditDescendant(HWND window, LPARAM context) {
     if (SameText(ClassOf(window), L"Edit")) {
@@ -139,96 +68,59 @@ bool SetTextOf(HWND window, const std::wstring& text) {
     return SendWithTimeout(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &result) && result == TRUE;
 }
 
-ScreenSize CurrentScreenSize() {
-    return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-}
-
-bool WaitForScreenSize(ScreenSize expected, std::chrono::milliseconds timeout) {
-    return WaitUntil([&] { return CurrentScreenSize() == expected; }, timeout);
-}
-
-bool PathExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
+std::wstring TextOf(HWND window) {
+    LRESULT length = 0;
+    if (!SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, &length) || length < 0) {
+        return L"<no answer>";
     }
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    bool ok = true;
-    while ((ok = ::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) != FALSE) && read > 0) {
-        bytes.append(buffer, read);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    LRESULT copied = 0;
+    if (!SendWithTimeout(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &copied)) {
+        return L"<no answer>";
     }
-    ::CloseHandle(file);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return bytes;
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
 }
 
-bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
-    const HANDLE file =
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const bool ok = bytes.empty() || (::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                                                  nullptr) != FALSE &&
-                                      written == bytes.size());
-    return ::CloseHandle(file) != FALSE && ok;
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    const int length = ::GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0));
 }
 
-std::string HexBytes(std::string_view bytes) {
-    std::string out;
-    char digits[4];
-    for (const char c : bytes) {
-        std::snprintf(digits, sizeof(digits), "%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
-        if (!out.empty()) {
-            out += ' ';
+RECT RectIn(HWND window, HWND parent) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::string Describe(HWND window) {
+    return window == nullptr ? "nothing" : Utf8(ClassOf(window)) + " \"" + Utf8(TextOf(window)) + "\"";
+}
+
+std::vector<std::wstring> ListTexts(HWND list) {
+    std::vector<std::wstring> texts;
+    LRESULT count = 0;
+    if (list == nullptr || !SendWithTimeout(list, LB_GETCOUNT, 0, 0, &count)) {
+        return texts;
+    }
+    for (LRESULT i = 0; i < count; ++i) {
+        LRESULT length = 0;
+        LRESULT copied = 0;
+        std::wstring text;
+        if (SendWithTimeout(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, &length) && length >= 0) {
+            text.resize(static_cast<std::size_t>(length) + 1);
+            if (!SendWithTimeout(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()),
+                                 &copied) ||
+                copied < 0) {
+                copied = 0;
+            }
         }
-        out += digits;
+        text.resize(static_cast<std::size_t>(copied));
+        texts.push_back(text);
     }
-    return out;
-}
-
-std::vector<std::wstring> NamesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..") {
-            names.push_back(name);
-        }
-    } while (::FindNextFileW(find, &entry));
-    ::FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::wstring ParentOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
-ScratchFolder::~ScratchFolder() {
-    if (!path_.empty()) {
-        // A program that has just ended may hold its image a moment longer.
-        WaitUntil([this] { return DeleteTree(path_); });
-    }
-}
-
-bool ScratchFolder::Create(const std::wstring& prefix, std::string* error) {
-    return MakeTempFolder(prefix, &path_, error);
+    return texts;
 }
 
 std::wstring MessageBoxText(HWND box) {
@@ -261,76 +153,67 @@ HWND FileNameEdit(HWND dialog) {
     return ::GetDlgItem(dialog, kOldFileNameEditId);
 }
 
-std::wstring ProductPath() {
-    if (const DWORD length = ::GetEnvironmentVariableW(L"RESOLAUNCH_EXE", nullptr, 0); length > 0) {
-        std::wstring value(length, L'\0');
-        value.resize(::GetEnvironmentVariableW(L"RESOLAUNCH_EXE", value.data(), length));
-        return FullPath(value);
-    }
-    std::wstring self(MAX_PATH, L'\0');
-    self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    const std::wstring here = FolderOf(self);
-    for (const std::wstring& candidate : {here + kProductFile, here + L"..\\..\\" + kProductFile}) {
-        if (FileExists(candidate)) {
-            return FullPath(candidate);
-        }
-    }
-    return here + kProductFile;
+std::wstring ExpectedModeEntry(int bits, int width, int height) {
+    constexpr WORD kRequestSize = 124;  // the DEVMODEA form that ends with dmDisplayFrequency
+    static_assert(offsetof(DEVMODEA, dmDisplayFrequency) + sizeof(DWORD) == kRequestSize);
+    constexpr DWORD kRequestFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    static_assert(kRequestFields == 0x001C0000);
+    DEVMODEA request{};
+    request.dmSize = kRequestSize;
+    request.dmFields = kRequestFields;
+    request.dmBitsPerPel = static_cast<DWORD>(bits);
+    request.dmPelsWidth = static_cast<DWORD>(width);
+    request.dmPelsHeight = static_cast<DWORD>(height);
+    const LONG tested = ::ChangeDisplaySettingsA(&request, CDS_TEST);
+    return ModeLabel(DisplayMode{static_cast<int16_t>(bits), width, height}, tested);
 }
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
+ScreenSize CurrentScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
+
+bool WaitForScreenSize(ScreenSize expected) {
+    return WaitUntil([&] { return CurrentScreenSize() == expected; }, kSlowStateTimeout);
+}
+
+bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
+    std::ofstream file(std::filesystem::path(path), std::ios::binary);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return !file.fail();
+}
+
+std::string HexBytes(std::string_view bytes) {
+    std::string out;
+    char digits[4];
+    for (const char c : bytes) {
+        std::snprintf(digits, sizeof(digits), out.empty() ? "%02X" : " %02X",
+                      static_cast<unsigned>(static_cast<unsigned char>(c)));
+        out += digits;
     }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                          nullptr);
     return out;
 }
 
-bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    DWORD_PTR answer = 0;
-    const UINT timeoutMs = static_cast<UINT>(kStateTimeout.count());
-    if (::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &answer) == 0) {
-        return false;
+std::vector<std::wstring> NamesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    std::error_code failure;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, failure)) {
+        names.push_back(entry.path().filename().wstring());
     }
-    if (result != nullptr) {
-        *result = static_cast<LRESULT>(answer);
-    }
-    return true;
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
-std::wstring TextOf(HWND window) {
-    LRESULT length = 0;
-    if (!SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, &length) || length < 0) {
-        return L"<no answer>";
+ScratchFolder::~ScratchFolder() {
+    if (!path_.empty()) {
+        // A program that has just ended may hold its image a moment longer.
+        WaitUntil([this] { return DeleteTree(path_); });
     }
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    LRESULT copied = 0;
-    if (!SendWithTimeout(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &copied)) {
-        return L"<no answer>";
-    }
-    text.resize(static_cast<std::size_t>(copied));
-    return text;
 }
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[256] = {};
-    const int length = ::GetClassNameW(window, name, static_cast<int>(std::size(name)));
-    return std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0));
-}
-
-RECT RectIn(HWND window, HWND parent) {
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-std::string Describe(HWND window) {
-    return Utf8(ClassOf(window)) + " \"" + Utf8(TextOf(window)) + "\"";
+bool ScratchFolder::Create(const std::wstring& prefix, std::string* error) {
+    path_ = MakeTempFolder(prefix, error);
+    return !path_.empty();
 }
 
 AppUnderTest::~AppUnderTest() {
@@ -341,38 +224,24 @@ AppUnderTest::~AppUnderTest() {
         }
         ::CloseHandle(process_);
     }
-    RemoveFolder();
-}
-
-bool AppUnderTest::MakeFolder(std::string* error) {
-    return MakeTempFolder(L"ResoLaunchE2E-", &folder_, error);
-}
-
-void AppUnderTest::RemoveFolder() {
-    if (folder_.empty()) {
-        return;
-    }
-    // The system may hold the image of a process that has just ended a moment longer.
-    WaitUntil([this] { return DeleteTree(folder_); });
-    folder_.clear();
 }
 
 bool AppUnderTest::Start(std::string* error, const std::vector<InitialFile>& files) {
     const std::wstring product = ProductPath();
-    if (!FileExists(product)) {
+    if (!PathExists(product)) {
         *error = "the program to test is missing: " + Utf8(product) + " (set RESOLAUNCH_EXE)";
         return false;
     }
-    if (!MakeFolder(error)) {
+    if (!folder_.Create(L"ResoLaunchE2E-", error)) {
         return false;
     }
-    const std::wstring copy = folder_ + L"\\" + kProductFile;
+    const std::wstring copy = Folder() + L"\\" + kProductFile;
     if (!::CopyFileW(product.c_str(), copy.c_str(), TRUE)) {
         *error = LastError("CopyFileW");
         return false;
     }
     for (const InitialFile& file : files) {
-        if (!WriteFileBytes(folder_ + L"\\" + file.name, file.bytes)) {
+        if (!WriteFileBytes(Folder() + L"\\" + file.name, file.bytes)) {
             *error = LastError("writing a file beside the program");
             return false;
         }
@@ -382,7 +251,7 @@ bool AppUnderTest::Start(std::string* error, const std::vector<InitialFile>& fil
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+    if (!::CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, Folder().c_str(),
                           &startup, &info)) {
         *error = LastError("CreateProcessW");
         return false;
@@ -398,13 +267,9 @@ bool AppUnderTest::Start(std::string* error, const std::vector<InitialFile>& fil
             if (!IsRunning()) {
                 return true;
             }
-            for (HWND window : VisibleTopLevelWindows()) {
-                if (!IsMessageBox(window)) {
-                    main_ = window;
-                    return true;
-                }
-            }
-            return false;
+            main_ = FirstOf(AllVisibleWindows(),
+                            [](HWND window) { return ::GetWindow(window, GW_OWNER) == nullptr && !IsDialog(window); });
+            return main_ != nullptr;
         },
         kStartTimeout);
     if (main_ == nullptr) {
@@ -453,7 +318,7 @@ bool AppUnderTest::Close(std::string* error) {
         EndProcess();
         return false;
     }
-    if (::WaitForSingleObject(process_, static_cast<DWORD>(kExitTimeout.count())) != WAIT_OBJECT_0) {
+    if (!WaitForExit()) {
         *error = "the program did not end within " + std::to_string(kExitTimeout.count()) + " ms of WM_CLOSE";
         for (HWND window : AllVisibleWindows()) {
             *error += "; it shows " + Describe(window);
@@ -461,15 +326,13 @@ bool AppUnderTest::Close(std::string* error) {
         EndProcess();
         return false;
     }
-    IsRunning();
     return true;
 }
 
 void AppUnderTest::EndProcess() {
     // Last resort only: the program would not end by itself.
     ::TerminateProcess(process_, 0xE2E);
-    ::WaitForSingleObject(process_, static_cast<DWORD>(kExitTimeout.count()));
-    IsRunning();
+    WaitForExit();
 }
 
 std::vector<HWND> AppUnderTest::Children() const {
@@ -480,28 +343,22 @@ std::vector<HWND> AppUnderTest::Children() const {
     return children;
 }
 
-std::vector<HWND> AppUnderTest::VisibleTopLevelWindows() const {
-    return VisibleWindowsOf(processId_, false);
-}
-
 std::vector<HWND> AppUnderTest::AllVisibleWindows() const {
-    return VisibleWindowsOf(processId_, true);
+    std::vector<HWND> windows = TopLevelWindows();
+    std::erase_if(windows,
+                  [this](HWND window) { return ProcessOf(window) != processId_ || !::IsWindowVisible(window); });
+    return windows;
 }
 
 HWND AppUnderTest::Focus() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
-    if (!::GetGUIThreadInfo(threadId_, &info)) {
-        return nullptr;
-    }
-    return info.hwndFocus;
+    return ::GetGUIThreadInfo(threadId_, &info) ? info.hwndFocus : nullptr;
 }
 
-bool AppUnderTest::Sync() const {
-    return main_ != nullptr && SendWithTimeout(main_, WM_NULL, 0, 0);
-}
+bool AppUnderTest::Sync() const { return main_ != nullptr && SendWithTimeout(main_, WM_NULL, 0, 0); }
 
-bool AppUnderTest::WaitUntilPostedHandled(std::chrono::milliseconds timeout) const {
+bool AppUnderTest::WaitUntilPostedHandled() const {
     // The marker: a new text limit for the Y box, far above any text a test
     // types, so that nothing the program does depends on it.
     static std::atomic<unsigned> counter{0};
@@ -516,39 +373,24 @@ bool AppUnderTest::WaitUntilPostedHandled(std::chrono::milliseconds timeout) con
                    return !IsRunning() ||
                           (SendWithTimeout(marked, EM_GETLIMITTEXT, 0, 0, &current) && current == limit);
                },
-               timeout) &&
+               kSlowStateTimeout) &&
            IsRunning();
 }
 
-bool AppUnderTest::WaitForExit(std::chrono::milliseconds timeout) const {
-    if (process_ == nullptr) {
-        return true;
-    }
-    if (::WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
-        return false;
-    }
-    IsRunning();
-    return true;
+bool AppUnderTest::WaitForExit() const {
+    // IsRunning() notes the exit code.
+    return process_ == nullptr ||
+           (::WaitForSingleObject(process_, static_cast<DWORD>(kExitTimeout.count())) == WAIT_OBJECT_0 && !IsRunning());
 }
 
-std::wstring AppUnderTest::SettingsPath() const { return folder_ + L"\\" + kSettingsFile; }
-
 HWND AppUnderTest::Button(const std::wstring& caption) const {
-    for (HWND child : Children()) {
-        if (SameText(ClassOf(child), L"Button") && TextOf(child) == caption) {
-            return child;
-        }
-    }
-    return nullptr;
+    return FirstOf(Children(),
+                   [&](HWND child) { return SameText(ClassOf(child), L"Button") && TextOf(child) == caption; });
 }
 
 HWND AppUnderTest::TextBox(TextField field) const {
-    std::vector<HWND> edits;
-    for (HWND child : Children()) {
-        if (SameText(ClassOf(child), L"Edit")) {
-            edits.push_back(child);
-        }
-    }
+    std::vector<HWND> edits = Children();
+    std::erase_if(edits, [](HWND child) { return !SameText(ClassOf(child), L"Edit"); });
     // Top to bottom, then left to right.
     std::sort(edits.begin(), edits.end(), [this](HWND a, HWND b) {
         const RECT ra = RectIn(a, main_);
@@ -560,42 +402,11 @@ HWND AppUnderTest::TextBox(TextField field) const {
 }
 
 HWND AppUnderTest::List() const {
-    for (HWND child : Children()) {
-        if (SameText(ClassOf(child), L"ListBox")) {
-            return child;
-        }
-    }
-    return nullptr;
-}
-
-std::vector<std::wstring> AppUnderTest::ListTexts() const {
-    std::vector<std::wstring> texts;
-    const HWND list = List();
-    LRESULT count = 0;
-    if (list == nullptr || !SendWithTimeout(list, LB_GETCOUNT, 0, 0, &count)) {
-        return texts;
-    }
-    for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = 0;
-        if (!SendWithTimeout(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, &length) || length < 0) {
-            texts.emplace_back();
-            continue;
-        }
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        LRESULT copied = 0;
-        if (!SendWithTimeout(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()),
-                             &copied) ||
-            copied < 0) {
-            copied = 0;
-        }
-        text.resize(static_cast<std::size_t>(copied));
-        texts.push_back(text);
-    }
-    return texts;
+    return FirstOf(Children(), [](HWND child) { return SameText(ClassOf(child), L"ListBox"); });
 }
 
 int AppUnderTest::ListIndexOf(const std::wstring& text) const {
-    const std::vector<std::wstring> texts = ListTexts();
+    const std::vector<std::wstring> texts = ListTexts(List());
     const auto found = std::find(texts.begin(), texts.end(), text);
     return found == texts.end() ? -1 : static_cast<int>(found - texts.begin());
 }
@@ -632,45 +443,25 @@ bool AppUnderTest::Press(HWND button) const {
 }
 
 std::vector<HWND> AppUnderTest::Dialogs() const {
-    std::vector<HWND> dialogs;
-    for (HWND window : AllVisibleWindows()) {
-        if (IsMessageBox(window)) {
-            dialogs.push_back(window);
-        }
-    }
+    std::vector<HWND> dialogs = AllVisibleWindows();
+    std::erase_if(dialogs, [](HWND window) { return !IsDialog(window); });
     return dialogs;
 }
 
-HWND AppUnderTest::WaitForMessageBox(std::chrono::milliseconds timeout) const {
+template <typename Match>
+HWND AppUnderTest::WaitForDialog(Match match) const {
     HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND dialog : Dialogs()) {
-                if (TextOf(dialog) == kMessageBoxTitle) {
-                    found = dialog;
-                    return true;
-                }
-            }
-            return !IsRunning();
-        },
-        timeout);
+    WaitUntil([&] { return (found = FirstOf(Dialogs(), match)) != nullptr || !IsRunning(); }, kSlowStateTimeout);
     return found;
 }
 
-HWND AppUnderTest::WaitForFileDialog(std::chrono::milliseconds timeout) const {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND dialog : Dialogs()) {
-                if (TextOf(dialog) != kMessageBoxTitle && FileNameEdit(dialog) != nullptr) {
-                    found = dialog;
-                    return true;
-                }
-            }
-            return !IsRunning();
-        },
-        timeout);
-    return found;
+HWND AppUnderTest::WaitForMessageBox() const {
+    return WaitForDialog([](HWND dialog) { return TextOf(dialog) == kMessageBoxTitle; });
+}
+
+HWND AppUnderTest::WaitForFileDialog() const {
+    return WaitForDialog(
+        [](HWND dialog) { return TextOf(dialog) != kMessageBoxTitle && FileNameEdit(dialog) != nullptr; });
 }
 
 bool AppUnderTest::CloseDialog(HWND dialog, int id) const {

@@ -2,20 +2,22 @@
 
 // A copy of ResoLaunch.exe started in a folder of its own, seen from the
 // outside: its process, its windows and the messages any other program may
-// send them. Nothing here knows the program's source.
+// send them.
 
 #include <windows.h>
 
 #include <chrono>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "win32_test_util.h"
+
 namespace resolaunch::e2e {
 
 using namespace std::chrono_literals;
+using namespace resolaunch::win32_test;
 
 // How long the driver waits for a state before it calls the check failed.
 inline constexpr std::chrono::milliseconds kStartTimeout = 30s;
@@ -24,27 +26,23 @@ inline constexpr std::chrono::milliseconds kExitTimeout = 10s;
 // For states that need Wine to start a process or switch the screen.
 inline constexpr std::chrono::milliseconds kSlowStateTimeout = 15s;
 
-// Polls `condition` every few milliseconds until it holds or `timeout` has
-// passed; returns whether it held.
+// Polls `condition` every `interval` until it holds or `timeout` has passed;
+// returns whether it held.
 template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = kStateTimeout) {
+bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = kStateTimeout,
+               std::chrono::milliseconds interval = 5ms) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (condition()) {
-            return true;
-        }
+    while (!condition()) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
-        ::Sleep(5);
+        ::Sleep(static_cast<DWORD>(interval.count()));
     }
+    return true;
 }
 
-// The program under test: RESOLAUNCH_EXE when set, else ResoLaunch.exe beside
-// this driver or two folders up from it (the build tree's layout).
-std::wstring ProductPath();
-
-std::string Utf8(const std::wstring& text);
+// Empty when the variable is not set.
+std::wstring EnvironmentVariable(const wchar_t* name);
 
 // A window's text through WM_GETTEXT, which the system carries across
 // processes; edit controls hold their text only there.
@@ -52,8 +50,9 @@ std::wstring TextOf(HWND window);
 std::wstring ClassOf(HWND window);
 // The window's rectangle in the client coordinates of `parent`.
 RECT RectIn(HWND window, HWND parent);
-// "Class \"text\"" for failure messages.
+// "Class \"text\"" for failure messages; "nothing" for nullptr.
 std::string Describe(HWND window);
+std::vector<std::wstring> ListTexts(HWND list);
 
 // The text a message box shows: that of its text control (id 0xFFFF), or
 // failing that the longest text among its static controls.
@@ -62,13 +61,12 @@ std::wstring MessageBoxText(HWND box);
 // or a combo box holding one; 0x480 in older dialogs). nullptr if none.
 HWND FileNameEdit(HWND dialog);
 
-// Sends a message that other processes' windows understand, giving up when
-// the receiver hangs. False when the receiver did not answer.
-bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result = nullptr);
-
-// Sets a window's text through WM_SETTEXT, which the system carries across
-// processes. False when the window did not take it.
+// WM_SETTEXT; false when the window did not take the text.
 bool SetTextOf(HWND window, const std::wstring& text);
+
+// The list entry the program must show for a mode: its label with the answer
+// to the same test request (CDS_TEST) the program makes.
+std::wstring ExpectedModeEntry(int bits, int width, int height);
 
 // The screen's size as this process sees it (the Wine desktop's size).
 struct ScreenSize {
@@ -80,21 +78,14 @@ struct ScreenSize {
     }
 };
 ScreenSize CurrentScreenSize();
-// Waits until the screen has the size `expected`; false when it did not in time.
-bool WaitForScreenSize(ScreenSize expected, std::chrono::milliseconds timeout = kSlowStateTimeout);
+bool WaitForScreenSize(ScreenSize expected);
 
-// Files, byte for byte.
 bool PathExists(const std::wstring& path);
-// Nothing when the file cannot be opened or read.
-std::optional<std::string> ReadFileBytes(const std::wstring& path);
-// Creates or replaces the file with exactly `bytes`.
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 // "43 3A 5C ..." for failure messages about bytes.
 std::string HexBytes(std::string_view bytes);
 // The names in a folder, sorted; "." and ".." left out.
 std::vector<std::wstring> NamesIn(const std::wstring& folder);
-// The folder part of a path, without the last "\".
-std::wstring ParentOf(const std::wstring& path);
 
 // A new, empty temporary folder, deleted with everything in it at the end.
 class ScratchFolder {
@@ -104,8 +95,8 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     ~ScratchFolder();
 
-    // Makes the folder under the system's temporary folder, its name
-    // beginning with `prefix`. False, with the reason in *error, on failure.
+    // Makes the folder, its name beginning with `prefix`. False, with the
+    // reason in *error, on failure.
     bool Create(const std::wstring& prefix, std::string* error);
     const std::wstring& Path() const { return path_; }
 
@@ -128,14 +119,11 @@ public:
     AppUnderTest() = default;
     AppUnderTest(const AppUnderTest&) = delete;
     AppUnderTest& operator=(const AppUnderTest&) = delete;
-    // Ends the program if still running (WM_CLOSE, then termination) and
-    // removes its folder.
-    ~AppUnderTest();
+    ~AppUnderTest();  // closes the program if still running, removes its folder
 
     // Copies the program into a new temporary folder, puts `files` beside
     // it, starts it there and waits until its main window is shown and its
-    // message loop is idle. On failure returns false and describes why in
-    // *error.
+    // message loop is idle. False, with the reason in *error, on failure.
     bool Start(std::string* error, const std::vector<InitialFile>& files = {});
 
     // Asks the main window to close (WM_CLOSE) and waits for the process to
@@ -144,17 +132,12 @@ public:
     bool Close(std::string* error);
 
     HWND Main() const { return main_; }
-    DWORD ProcessId() const { return processId_; }
-    DWORD ThreadId() const { return threadId_; }
-    HANDLE Process() const { return process_; }
-    const std::wstring& Folder() const { return folder_; }
+    const std::wstring& Folder() const { return folder_.Path(); }
     DWORD ExitCode() const { return exitCode_; }
 
     bool IsRunning() const;
     // The main window's children in creation order (GW_CHILD, GW_HWNDNEXT).
     std::vector<HWND> Children() const;
-    // The visible top-level windows of the process that no window owns.
-    std::vector<HWND> VisibleTopLevelWindows() const;
     // Every visible top-level window of the process, owned ones included.
     std::vector<HWND> AllVisibleWindows() const;
     // The window that has the keyboard focus in the program's GUI thread.
@@ -167,26 +150,21 @@ public:
     // posted behind them must have had its effect. Not a barrier while a
     // handler runs its own message loop (a modal box, a wait that keeps the
     // window painted); false when the program ended or did not get there.
-    bool WaitUntilPostedHandled(std::chrono::milliseconds timeout = kSlowStateTimeout) const;
-
-    // Waits for the process to end; false when it still runs after `timeout`.
-    bool WaitForExit(std::chrono::milliseconds timeout = kExitTimeout) const;
+    bool WaitUntilPostedHandled() const;
+    // Waits for the process to end; false when it still runs after kExitTimeout.
+    bool WaitForExit() const;
 
     // path.txt in the program's folder.
-    std::wstring SettingsPath() const;
+    std::wstring SettingsPath() const { return Folder() + L"\\path.txt"; }
 
-    // The main window's button with exactly this caption; nullptr if none.
+    // The main window's controls; nullptr when missing. A button is found by
+    // its exact caption, a text box by its place.
     HWND Button(const std::wstring& caption) const;
-    // One of the three text boxes, found by its place; nullptr if missing.
     HWND TextBox(TextField field) const;
-    // The list of display modes; nullptr if missing.
     HWND List() const;
-    // The texts of the list's entries, in order.
-    std::vector<std::wstring> ListTexts() const;
     // The first list entry with exactly this text, -1 when there is none.
     int ListIndexOf(const std::wstring& text) const;
 
-    // Sets a text box's text (WM_SETTEXT); false when it did not take it.
     bool SetText(TextField field, const std::wstring& text) const;
     std::wstring Text(TextField field) const;
     // Selects a list entry (LB_SETCURSEL, -1 for none); false on no answer.
@@ -201,21 +179,21 @@ public:
     // boxes and the file dialog.
     std::vector<HWND> Dialogs() const;
     // The program's message box (a dialog titled "ResoLaunch"), once one is
-    // shown; nullptr when none appeared within `timeout` or the program ended.
-    HWND WaitForMessageBox(std::chrono::milliseconds timeout = kSlowStateTimeout) const;
+    // shown; nullptr when none appeared in time or the program ended.
+    HWND WaitForMessageBox() const;
     // A dialog other than a message box (the file dialog), once one is shown.
-    HWND WaitForFileDialog(std::chrono::milliseconds timeout = kSlowStateTimeout) const;
+    HWND WaitForFileDialog() const;
     // Presses the dialog's button `id` (WM_COMMAND, posted) and waits until
     // the dialog has been destroyed, which ends the modal loop that showed
     // it. False when it stayed.
-    bool CloseDialog(HWND dialog, int id = IDOK) const;
+    bool CloseDialog(HWND dialog, int id) const;
 
 private:
-    bool MakeFolder(std::string* error);
-    void RemoveFolder();
+    template <typename Match>
+    HWND WaitForDialog(Match match) const;
     void EndProcess();
 
-    std::wstring folder_;
+    ScratchFolder folder_;
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
     DWORD threadId_ = 0;

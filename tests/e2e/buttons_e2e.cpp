@@ -13,44 +13,20 @@
 namespace resolaunch::e2e {
 namespace {
 
-constexpr int kX = 37;
-constexpr int kY = 41;
-
 class Buttons : public ProgramFixture {
 protected:
     void SetUp() override {
-        ProgramFixture::SetUp();
-        if (HasFatalFailure()) {
-            return;
-        }
+        ASSERT_NO_FATAL_FAILURE(ProgramFixture::SetUp());
         ASSERT_TRUE(StartProgram());
         smaller_ = ModeIndex(kSmallerSize, 32);
         ASSERT_GE(smaller_, 0) << "no list entry for 800 x 600 at 32 bits";
-    }
-
-    // Selects 800 x 600 at 32 bits, presses the mode change and waits until
-    // the screen has switched and the press has been handled.
-    ::testing::AssertionResult SwitchToSmaller() const {
-        if (!app_.SelectListEntry(smaller_)) {
-            return ::testing::AssertionFailure() << "the entry could not be selected";
-        }
-        if (auto pressed = Press(kChangeMode); !pressed) {
-            return pressed;
-        }
-        if (!WaitForScreenSize(kSmallerSize)) {
-            return ::testing::AssertionFailure() << "the screen stayed at " << CurrentScreenSize();
-        }
-        if (!app_.WaitUntilPostedHandled()) {
-            return ::testing::AssertionFailure() << "the program did not finish the press";
-        }
-        return ::testing::AssertionSuccess();
     }
 
     int smaller_ = -1;
 };
 
 TEST_F(Buttons, ChangeModeSwitchesAndSavesAndRestoreReturns) {
-    ASSERT_TRUE(SwitchToSmaller());
+    ASSERT_TRUE(ChangeMode(smaller_, kSmallerSize));
     const std::string saved = SettingsLine(L"Text1", L"0", L"0", smaller_);
     EXPECT_TRUE(SettingsFileIs(saved));
     EXPECT_TRUE(NoDialogShown());
@@ -74,7 +50,7 @@ TEST_F(Buttons, ChangeModeAndLaunchSwitchesSavesAndPlaces) {
 
     ASSERT_TRUE(Press(kChangeModeAndLaunch));
     EXPECT_TRUE(WaitForScreenSize(kSmallerSize)) << "the screen is at " << CurrentScreenSize();
-    ASSERT_TRUE(WaitForPlacedTarget(L"AfterSwitch", kX, kY, report));
+    ASSERT_TRUE(WaitForPlacedTarget(L"AfterSwitch", report));
     ASSERT_TRUE(app_.WaitUntilPostedHandled());
     EXPECT_TRUE(SettingsFileIs(SettingsLine(target, L"37", L"41", smaller_)));
     EXPECT_TRUE(NoDialogShown());
@@ -82,7 +58,7 @@ TEST_F(Buttons, ChangeModeAndLaunchSwitchesSavesAndPlaces) {
 }
 
 TEST_F(Buttons, ExitEndsAndKeepsTheSwitchedMode) {
-    ASSERT_TRUE(SwitchToSmaller());
+    ASSERT_TRUE(ChangeMode(smaller_, kSmallerSize));
     ASSERT_TRUE(Press(kExit));
     ASSERT_TRUE(app_.WaitForExit()) << "the program did not end";
     EXPECT_EQ(app_.ExitCode(), 0u);
@@ -90,7 +66,7 @@ TEST_F(Buttons, ExitEndsAndKeepsTheSwitchedMode) {
 }
 
 TEST_F(Buttons, RestoreAndExitEndsInTheModeFromBefore) {
-    ASSERT_TRUE(SwitchToSmaller());
+    ASSERT_TRUE(ChangeMode(smaller_, kSmallerSize));
     ASSERT_TRUE(Press(kRestoreModeAndExit));
     ASSERT_TRUE(app_.WaitForExit()) << "the program did not end";
     EXPECT_EQ(app_.ExitCode(), 0u);
@@ -117,9 +93,7 @@ TEST_F(Buttons, WithNothingSelectedTheModeButtonsDoNothing) {
 
     // The same program starts once now, so neither press above started it.
     SCOPED_TRACE("then launched");
-    ASSERT_TRUE(Press(kLaunchAndStay));
-    ASSERT_TRUE(WaitForPlacedTarget(L"NotSelected", kX, kY, report));
-    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+    ASSERT_TRUE(LaunchAndStay(L"NotSelected", report));
     EXPECT_EQ(ReadTargetReport(report).size(), 1u);
     EXPECT_FALSE(PathExists(app_.SettingsPath())) << "the launch wrote path.txt";
 }

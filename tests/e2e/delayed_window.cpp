@@ -32,11 +32,15 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
-#include <vector>
+
+#include "win32_test_util.h"
 
 namespace {
+
+using namespace resolaunch::win32_test;
 
 constexpr wchar_t kWindowClass[] = L"ResoLaunchE2EDelayedWindow";
 constexpr UINT_PTR kLifetimeTimer = 1;
@@ -55,34 +59,6 @@ struct Options {
 Options g_options;
 bool g_shown = false;
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                          nullptr);
-    return out;
-}
-
-std::wstring FromUtf8(const std::string& bytes) {
-    if (bytes.empty()) {
-        return {};
-    }
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), size);
-    return out;
-}
-
-long long Counter() {
-    LARGE_INTEGER now{};
-    ::QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
 std::wstring RectText(const RECT& r) {
     return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
            std::to_wstring(r.bottom);
@@ -93,8 +69,7 @@ void Report(const wchar_t* event, const std::wstring& value) {
     if (g_options.report.empty()) {
         return;
     }
-    const std::string line =
-        std::to_string(::GetCurrentProcessId()) + " " + Utf8(event) + " " + Utf8(value) + "\r\n";
+    const std::string line = std::to_string(::GetCurrentProcessId()) + " " + Utf8(event) + " " + Utf8(value) + "\r\n";
     const HANDLE file = ::CreateFileW(g_options.report.c_str(), FILE_APPEND_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -106,103 +81,50 @@ void Report(const wchar_t* event, const std::wstring& value) {
     ::CloseHandle(file);
 }
 
-std::wstring ModulePath() {
-    std::wstring path(32768, L'\0');
-    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path;
-}
-
 std::wstring CurrentDirectory() {
     std::wstring folder(::GetCurrentDirectoryW(0, nullptr), L'\0');
     folder.resize(::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
     return folder;
 }
 
-// Splits a command line by the platform's rules; the first word is the program.
-std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
-    std::vector<std::wstring> words;
+void ParsePair(const std::wstring& text, const wchar_t* format, int& first, int& second) {
+    int a = 0;
+    int b = 0;
+    if (std::swscanf(text.c_str(), format, &a, &b) == 2) {
+        first = a;
+        second = b;
+    }
+}
+
+// Applies the options in a command line (the first word, the program, is
+// skipped); unknown words are ignored.
+void ApplyOptions(const std::wstring& commandLine) {
     int count = 0;
-    wchar_t** argv = ::CommandLineToArgvW(line.c_str(), &count);
-    if (argv == nullptr) {
-        return words;
+    wchar_t** words = ::CommandLineToArgvW(commandLine.c_str(), &count);
+    if (words == nullptr) {
+        return;
     }
-    for (int i = 0; i < count; ++i) {
-        words.emplace_back(argv[i]);
-    }
-    ::LocalFree(argv);
-    return words;
-}
-
-bool ParsePair(const std::wstring& text, wchar_t separator, int& first, int& second) {
-    wchar_t* end = nullptr;
-    const long a = std::wcstol(text.c_str(), &end, 10);
-    if (end == text.c_str() || *end != separator) {
-        return false;
-    }
-    const wchar_t* rest = end + 1;
-    const long b = std::wcstol(rest, &end, 10);
-    if (end == rest || *end != L'\0') {
-        return false;
-    }
-    first = static_cast<int>(a);
-    second = static_cast<int>(b);
-    return true;
-}
-
-// Applies the options among `words`, from index `from` on; unknown words are ignored.
-void ApplyOptions(const std::vector<std::wstring>& words, std::size_t from) {
-    for (std::size_t i = from; i + 1 < words.size(); ++i) {
-        const std::wstring& name = words[i];
-        const std::wstring& value = words[i + 1];
-        bool known = true;
+    for (int i = 1; i + 1 < count; ++i) {
+        const std::wstring name = words[i];
+        const std::wstring value = words[i + 1];
         if (name == L"--delay") {
             g_options.delay = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
         } else if (name == L"--title") {
             g_options.title = value;
         } else if (name == L"--size") {
-            ParsePair(value, L'x', g_options.width, g_options.height);
+            ParsePair(value, L"%dx%d", g_options.width, g_options.height);
         } else if (name == L"--at") {
-            ParsePair(value, L',', g_options.x, g_options.y);
+            ParsePair(value, L"%d,%d", g_options.x, g_options.y);
         } else if (name == L"--report") {
             g_options.report = value;
         } else if (name == L"--lifetime") {
             g_options.lifetime = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
         } else {
-            known = false;
+            continue;
         }
-        if (known) {
-            ++i;
-        }
+        ++i;
     }
-}
-
-// "<folder>\<name>.options" for the program "<folder>\<name>.exe".
-void ApplyOptionsFile(const std::wstring& module) {
-    std::wstring path = module;
-    const std::size_t dot = path.find_last_of(L'.');
-    const std::size_t slash = path.find_last_of(L"\\/");
-    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) {
-        path.resize(dot);
-    }
-    path += L".options";
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    ::CloseHandle(file);
-    for (char& c : bytes) {
-        if (c == '\r' || c == '\n') {
-            c = ' ';
-        }
-    }
-    ApplyOptions(SplitCommandLine(L"options " + FromUtf8(bytes)), 1);
+    ::LocalFree(words);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -212,7 +134,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (g_shown && (position->flags & SWP_NOMOVE) == 0) {
             RECT rect{};
             ::GetWindowRect(window, &rect);
-            Report(L"moved", std::to_wstring(Counter()) + L" " + RectText(rect));
+            Report(L"moved", std::to_wstring(PerformanceCounter()) + L" " + RectText(rect));
         }
         break;
     }
@@ -234,13 +156,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    const long long started = Counter();
+    const long long started = PerformanceCounter();
     const ULONGLONG startTick = ::GetTickCount64();
     const std::wstring module = ModulePath();
     const std::wstring commandLine = ::GetCommandLineW();
 
-    ApplyOptionsFile(module);
-    ApplyOptions(SplitCommandLine(commandLine), 1);
+    std::wstring optionsFile = FromUtf8(ReadFileBytes(OptionsFileOf(module)).value_or(""));
+    std::replace(optionsFile.begin(), optionsFile.end(), L'\r', L' ');
+    std::replace(optionsFile.begin(), optionsFile.end(), L'\n', L' ');
+    ApplyOptions(L"options " + optionsFile);
+    ApplyOptions(commandLine);
 
     LARGE_INTEGER frequency{};
     ::QueryPerformanceFrequency(&frequency);
@@ -265,9 +190,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (::RegisterClassExW(&windowClass) == 0) {
         return 1;
     }
-    const HWND window = ::CreateWindowExW(0, kWindowClass, g_options.title.c_str(), WS_OVERLAPPEDWINDOW, g_options.x,
-                                          g_options.y, g_options.width, g_options.height, nullptr, nullptr, instance,
-                                          nullptr);
+    const HWND window =
+        ::CreateWindowExW(0, kWindowClass, g_options.title.c_str(), WS_OVERLAPPEDWINDOW, g_options.x, g_options.y,
+                          g_options.width, g_options.height, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         return 1;
     }
@@ -279,11 +204,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const DWORD remaining = elapsed < g_options.lifetime ? static_cast<DWORD>(g_options.lifetime - elapsed) : 1;
     ::SetTimer(window, kLifetimeTimer, remaining, nullptr);
 
-    Report(L"showing", std::to_wstring(Counter()));
+    Report(L"showing", std::to_wstring(PerformanceCounter()));
     g_shown = true;
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::UpdateWindow(window);
-    Report(L"shown", std::to_wstring(Counter()));
+    Report(L"shown", std::to_wstring(PerformanceCounter()));
 
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,22 +19,12 @@ constexpr const wchar_t* kBadX = L"表示位置 X には整数を入力して下
 constexpr const wchar_t* kBadY = L"表示位置 Y には整数を入力して下さい。";
 constexpr const wchar_t* kStartFailed = L"起動に失敗しました。(ToT)";
 
-constexpr int kX = 37;
-constexpr int kY = 41;
 constexpr int kTargetDelayMs = 400;
-
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
 
 class LaunchAndPlace : public ProgramFixture {
 protected:
     void SetUp() override {
-        ProgramFixture::SetUp();
-        if (HasFatalFailure()) {
-            return;
-        }
+        ASSERT_NO_FATAL_FAILURE(ProgramFixture::SetUp());
         ASSERT_TRUE(StartProgram());
         target_ = Scratch(L"delayed_window.exe");
         report_ = Scratch(L"report.txt");
@@ -42,25 +33,38 @@ protected:
     }
 
     // The main window is where it was, shown and enabled.
-    ::testing::AssertionResult MainWindowUnchanged() const {
+    AssertionResult MainWindowUnchanged() const {
         RECT now{};
         ::GetWindowRect(app_.Main(), &now);
         if (!::EqualRect(&now, &mainBefore_)) {
-            return ::testing::AssertionFailure() << "the main window moved from (" << mainBefore_.left << ","
-                                                 << mainBefore_.top << ") to (" << now.left << "," << now.top << ")";
+            return AssertionFailure() << "the main window moved from (" << mainBefore_.left << "," << mainBefore_.top
+                                      << ") to (" << now.left << "," << now.top << ")";
         }
         return StillRunningAndShown();
     }
 
     // Nothing was started: no report, no window.
-    ::testing::AssertionResult NothingStarted(const std::wstring& report, const std::wstring& title) const {
-        if (PathExists(report)) {
-            return ::testing::AssertionFailure() << "a program was started: " << Utf8(report) << " exists";
+    AssertionResult NothingStarted() const {
+        if (PathExists(report_)) {
+            return AssertionFailure() << "a program was started: " << Utf8(report_) << " exists";
         }
-        if (!WindowsTitled(title).empty()) {
-            return ::testing::AssertionFailure() << "a window \"" << Utf8(title) << "\" is shown";
+        if (!WindowsTitled(title_).empty()) {
+            return AssertionFailure() << "a window \"" << Utf8(title_) << "\" is shown";
         }
-        return ::testing::AssertionSuccess();
+        return AssertionSuccess();
+    }
+
+    // The report tells of exactly one start, of `program`; *start is that one.
+    static AssertionResult StartedOnce(const std::wstring& program, const std::wstring& report, TargetStart* start) {
+        const std::vector<TargetStart> starts = ReadTargetReport(report);
+        if (starts.size() != 1) {
+            return AssertionFailure() << starts.size() << " starts reported, expected one";
+        }
+        *start = starts[0];
+        if (!SameText(start->module, program)) {
+            return AssertionFailure() << "started " << Utf8(start->module) << ", expected " << Utf8(program);
+        }
+        return AssertionSuccess();
     }
 
     std::wstring title_ = L"PlacedTarget";
@@ -71,22 +75,18 @@ protected:
 
 TEST_F(LaunchAndPlace, LaunchAndStayPlacesTheProgramsWindowAndKeepsTheMainWindow) {
     ASSERT_TRUE(Enter(target_, L"37", L"41"));
-    ASSERT_TRUE(Press(kLaunchAndStay));
-
     HWND window = nullptr;
-    ASSERT_TRUE(WaitForPlacedTarget(title_, kX, kY, report_, &window));
-    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+    ASSERT_TRUE(LaunchAndStay(title_, report_, &window));
     EXPECT_TRUE(MainWindowUnchanged());
     EXPECT_TRUE(NoDialogShown());
 
-    const std::vector<TargetStart> starts = ReadTargetReport(report_);
-    ASSERT_EQ(starts.size(), 1u);
-    EXPECT_TRUE(SamePath(starts[0].module, target_)) << Utf8(starts[0].module);
+    TargetStart start;
+    ASSERT_TRUE(StartedOnce(target_, report_, &start));
     // The window was shown somewhere else first and moved afterwards.
-    ASSERT_TRUE(starts[0].created.has_value());
-    EXPECT_FALSE(starts[0].created->left == kX && starts[0].created->top == kY);
-    EXPECT_EQ(starts[0].created->right - starts[0].created->left, 300);
-    EXPECT_EQ(starts[0].created->bottom - starts[0].created->top, 200);
+    ASSERT_TRUE(start.created.has_value());
+    EXPECT_FALSE(start.created->left == kX && start.created->top == kY);
+    EXPECT_EQ(start.created->right - start.created->left, 300);
+    EXPECT_EQ(start.created->bottom - start.created->top, 200);
     RECT placed{};
     ASSERT_TRUE(::GetWindowRect(window, &placed));
     EXPECT_EQ(placed.right, kX + 303);
@@ -113,7 +113,7 @@ TEST_F(LaunchAndPlace, LaunchAndExitHidesTheMainWindowPlacesTheWindowAndEnds) {
     EXPECT_TRUE(hidden) << "the main window was not hidden";
     EXPECT_FALSE(targetShown) << "the program's window appeared before the main window was hidden";
 
-    ASSERT_TRUE(WaitForPlacedTarget(title_, kX, kY, report_));
+    ASSERT_TRUE(WaitForPlacedTarget(title_, report_));
     ASSERT_TRUE(app_.WaitForExit()) << "ResoLaunch still runs " << kExitTimeout.count() << " ms after the move";
     EXPECT_EQ(app_.ExitCode(), 0u);
     // The started program outlives it.
@@ -131,14 +131,11 @@ TEST_F(LaunchAndPlace, PathInAFolderWithASpaceStartsExactlyThatProgramInItsFolde
     ASSERT_TRUE(PlaceTarget(Scratch(L"Game.exe"), L"Decoy", 0, decoyReport));
 
     ASSERT_TRUE(Enter(program, L"37", L"41"));
-    ASSERT_TRUE(Press(kLaunchAndStay));
-    ASSERT_TRUE(WaitForPlacedTarget(L"SpaceCase", kX, kY, report));
-    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+    ASSERT_TRUE(LaunchAndStay(L"SpaceCase", report));
 
-    const std::vector<TargetStart> starts = ReadTargetReport(report);
-    ASSERT_EQ(starts.size(), 1u);
-    EXPECT_TRUE(SamePath(starts[0].module, program)) << Utf8(starts[0].module);
-    EXPECT_TRUE(SamePath(starts[0].directory, folder)) << "current directory " << Utf8(starts[0].directory);
+    TargetStart start;
+    ASSERT_TRUE(StartedOnce(program, report, &start));
+    EXPECT_TRUE(SameText(start.directory, folder)) << "current directory " << Utf8(start.directory);
     EXPECT_TRUE(ReadTargetReport(decoyReport).empty()) << "the decoy ...\\Game.exe was started";
     EXPECT_TRUE(WindowsTitled(L"Decoy").empty());
     EXPECT_TRUE(NoDialogShown());
@@ -156,16 +153,12 @@ TEST_F(LaunchAndPlace, CommandLineWithArgumentsStartsTheProgramWithThem) {
 
     const std::wstring arguments = L" --delay 300 --title ArgsCase --report " + Quoted(report);
     ASSERT_TRUE(Enter(Quoted(program) + arguments, L"37", L"41"));
-    ASSERT_TRUE(Press(kLaunchAndStay));
-    ASSERT_TRUE(WaitForPlacedTarget(L"ArgsCase", kX, kY, report));
-    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+    ASSERT_TRUE(LaunchAndStay(L"ArgsCase", report));
 
-    const std::vector<TargetStart> starts = ReadTargetReport(report);
-    ASSERT_EQ(starts.size(), 1u);
-    EXPECT_TRUE(SamePath(starts[0].module, program)) << Utf8(starts[0].module);
-    EXPECT_NE(starts[0].commandLine.find(arguments), std::wstring::npos)
-        << "command line " << Utf8(starts[0].commandLine);
-    EXPECT_TRUE(SamePath(starts[0].directory, folder)) << "current directory " << Utf8(starts[0].directory);
+    TargetStart start;
+    ASSERT_TRUE(StartedOnce(program, report, &start));
+    EXPECT_NE(start.commandLine.find(arguments), std::wstring::npos) << "command line " << Utf8(start.commandLine);
+    EXPECT_TRUE(SameText(start.directory, folder)) << "current directory " << Utf8(start.directory);
     EXPECT_TRUE(NoDialogShown());
     EXPECT_TRUE(MainWindowUnchanged());
 }
@@ -186,14 +179,13 @@ TEST_F(LaunchAndPlace, PositionsThatAreNoWholeNumbersStartNothing) {
         {"X below 32 bits", kLaunchAndStay, L"-2147483649", L"0", kBadX},
         {"letters in Y, launch and exit", kLaunchAndExit, L"10", L"y", kBadY},
     };
-    const HWND main = app_.Main();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(Enter(target_, c.x, c.y));
         ASSERT_TRUE(Press(c.button));
         ASSERT_TRUE(MessageShown(c.message));
-        EXPECT_TRUE(::IsWindowVisible(main)) << "the main window was hidden";
-        EXPECT_TRUE(NothingStarted(report_, title_));
+        EXPECT_TRUE(::IsWindowVisible(app_.Main())) << "the main window was hidden";
+        EXPECT_TRUE(NothingStarted());
         ASSERT_TRUE(DismissMessage());
         ASSERT_TRUE(app_.WaitUntilPostedHandled());
         EXPECT_TRUE(NoDialogShown());
@@ -204,9 +196,7 @@ TEST_F(LaunchAndPlace, PositionsThatAreNoWholeNumbersStartNothing) {
     // started once now, so none of the presses above started it.
     SCOPED_TRACE("full-width X and blank-padded Y");
     ASSERT_TRUE(Enter(target_, L"\u3000\uFF13\uFF17 ", L" 41\t"));
-    ASSERT_TRUE(Press(kLaunchAndStay));
-    ASSERT_TRUE(WaitForPlacedTarget(title_, kX, kY, report_));
-    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+    ASSERT_TRUE(LaunchAndStay(title_, report_));
     EXPECT_EQ(ReadTargetReport(report_).size(), 1u);
     EXPECT_TRUE(NoDialogShown());
 }
@@ -229,8 +219,7 @@ TEST_F(LaunchAndPlace, AMissingProgramIsReportedAndTheProgramGoesOn) {
 }
 
 TEST_F(LaunchAndPlace, TimeFromClickToPlacement) {
-    constexpr int kRuns = 3;
-    for (int run = 1; run <= kRuns; ++run) {
+    for (int run = 1; run <= 3; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         const std::wstring title = L"Timing" + std::to_wstring(run);
         const std::wstring report = Scratch(L"timing-" + std::to_wstring(run) + L".txt");
@@ -244,29 +233,24 @@ TEST_F(LaunchAndPlace, TimeFromClickToPlacement) {
         const long long clicked = PerformanceCounter();
         ASSERT_TRUE(app_.Press(button));
         long long placed = 0;
-        const auto deadline = std::chrono::steady_clock::now() + kSlowStateTimeout;
-        while (placed == 0 && std::chrono::steady_clock::now() < deadline) {
-            for (HWND window : WindowsTitled(title)) {
-                RECT rect{};
-                if (::GetWindowRect(window, &rect) && rect.left == kX && rect.top == kY) {
-                    placed = PerformanceCounter();
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                if (WindowTitledAt(title, kX, kY) == nullptr) {
+                    return false;
                 }
-            }
-            if (placed == 0) {
-                ::Sleep(1);
-            }
-        }
-        ASSERT_NE(placed, 0) << "the window was not placed in time";
+                placed = PerformanceCounter();
+                return true;
+            },
+            kSlowStateTimeout, 1ms))
+            << "the window was not placed in time";
 
         // The target writes down the move once it has handled it, a moment
         // after its rectangle has changed.
         const auto movedThere = [&](const TargetStart& start) {
-            for (const TargetStart::Move& move : start.moves) {
-                if (move.rect.left == kX && move.rect.top == kY) {
-                    return &move;
-                }
-            }
-            return static_cast<const TargetStart::Move*>(nullptr);
+            const auto move = std::find_if(start.moves.begin(), start.moves.end(), [](const TargetStart::Move& m) {
+                return m.rect.left == kX && m.rect.top == kY;
+            });
+            return move != start.moves.end() ? &*move : nullptr;
         };
         std::vector<TargetStart> starts;
         WaitUntil([&] {
@@ -274,21 +258,22 @@ TEST_F(LaunchAndPlace, TimeFromClickToPlacement) {
             return starts.size() == 1 && movedThere(starts[0]) != nullptr;
         });
         ASSERT_EQ(starts.size(), 1u);
-        ASSERT_TRUE(starts[0].showing.has_value());
-        LARGE_INTEGER frequency{};
-        ::QueryPerformanceFrequency(&frequency);
-        const double started = Milliseconds(starts[0].started - clicked, frequency.QuadPart);
-        const double shown = Milliseconds(*starts[0].showing - clicked, frequency.QuadPart);
-        const double placedAfter = Milliseconds(placed - clicked, frequency.QuadPart);
+        const TargetStart& start = starts[0];
+        ASSERT_TRUE(start.showing.has_value());
+        ASSERT_GT(start.frequency, 0);
+        const auto after = [&](long long counter) {
+            return static_cast<double>(counter - clicked) * 1000.0 / static_cast<double>(start.frequency);
+        };
+        const double shown = after(*start.showing);
+        const double placedAfter = after(placed);
         // When the target itself saw the move, as a check on the 1 ms polling.
-        const TargetStart::Move* move = movedThere(starts[0]);
-        const double moveSeen = move != nullptr ? Milliseconds(move->at - clicked, frequency.QuadPart) : -1.0;
-        const double painted =
-            starts[0].shown ? Milliseconds(*starts[0].shown - clicked, frequency.QuadPart) : -1.0;
-        std::printf("launch: target showed its window after %.1f ms, placed after %.1f ms (wait overhead %.1f ms)\n"
-                    "        process started after %.1f ms, its delay %d ms, window shown and painted after %.1f ms,"
-                    " the target handled the move after %.1f ms\n",
-                    shown, placedAfter, placedAfter - shown, started, kTargetDelayMs, painted, moveSeen);
+        const TargetStart::Move* move = movedThere(start);
+        std::printf(
+            "launch: target showed its window after %.1f ms, placed after %.1f ms (wait overhead %.1f ms)\n"
+            "        process started after %.1f ms, its delay %d ms, window shown and painted after %.1f ms,"
+            " the target handled the move after %.1f ms\n",
+            shown, placedAfter, placedAfter - shown, after(start.started), kTargetDelayMs,
+            start.shown ? after(*start.shown) : -1.0, move != nullptr ? after(move->at) : -1.0);
         std::fflush(stdout);
 
         ASSERT_TRUE(app_.WaitUntilPostedHandled());

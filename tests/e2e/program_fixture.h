@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,17 @@
 
 namespace resolaunch::e2e {
 
+using ::testing::AssertionFailure;
+using ::testing::AssertionResult;
+using ::testing::AssertionSuccess;
+
 // The size of the Wine desktop the tests run in (scripts/e2e.sh).
 inline constexpr ScreenSize kDesktopSize{1024, 768};
 inline constexpr ScreenSize kSmallerSize{800, 600};
+
+// Where the tests have started programs' windows placed: X and Y typed as 37 and 41.
+inline constexpr int kX = 37;
+inline constexpr int kY = 41;
 
 // The buttons, by caption. U+FF1E is the full-width greater-than sign.
 inline constexpr const wchar_t* kLaunchAndExit = L"起動\uFF1E終了";
@@ -31,11 +40,8 @@ inline constexpr const wchar_t* kRestoreMode = L"変更前の解像度に戻す"
 inline constexpr const wchar_t* kExit = L"終了";
 inline constexpr const wchar_t* kRestoreModeAndExit = L"解像度を戻す\uFF1E終了";
 
-// The text in code page 932, as the program writes its settings under a
-// Japanese system; `ok` false when a character has no form there.
-std::string Cp932(const std::wstring& text, bool* ok = nullptr);
-
-// The program's settings line for these values, in code page 932.
+// The program's settings line for these values, in code page 932 as the
+// program writes it under a Japanese system.
 std::string SettingsLine(const std::wstring& executable, const std::wstring& x, const std::wstring& y, int index);
 
 class ProgramFixture : public ::testing::Test {
@@ -45,47 +51,47 @@ protected:
     // started, and puts the desktop back to its own size.
     void TearDown() override;
 
-    // Starts the program, with `files` beside it.
-    ::testing::AssertionResult StartProgram(const std::vector<InitialFile>& files = {});
+    AssertionResult StartProgram(const std::vector<InitialFile>& files = {});
 
     // A path in the scratch folder.
     std::wstring Scratch(const std::wstring& relative) const { return scratch_.Path() + L"\\" + relative; }
 
     // Copies the target program to `path`; started without arguments it shows
-    // a window titled `title` after `delayMs` and reports to `report`.
-    ::testing::AssertionResult PlaceTarget(const std::wstring& path, const std::wstring& title, int delayMs,
-                                           const std::wstring& report);
-    // Options for the target program's command line or options file.
-    static std::wstring TargetOptions(const std::wstring& title, int delayMs, const std::wstring& report);
+    // a window titled `title` after `delayMs` and reports to `report`, which
+    // is watched.
+    AssertionResult PlaceTarget(const std::wstring& path, const std::wstring& title, int delayMs,
+                                const std::wstring& report);
     // Watches a report file, so that the target programs it names end with the test.
     void WatchReport(const std::wstring& report) { targets_.Watch(report); }
 
-    // Presses the button with this caption.
-    ::testing::AssertionResult Press(const wchar_t* caption) const;
-    // Sets the three text boxes.
-    ::testing::AssertionResult Enter(const std::wstring& executable, const std::wstring& x, const std::wstring& y) const;
+    AssertionResult Press(const wchar_t* caption) const;
+    AssertionResult Enter(const std::wstring& executable, const std::wstring& x, const std::wstring& y) const;
 
     // The index of the program's list entry for this mode, -1 if it lists none.
     int ModeIndex(ScreenSize size, int bits) const;
+    // Selects list entry `index`, presses the mode change and waits until the
+    // screen is at `screen` (when given) and the press has been handled.
+    AssertionResult ChangeMode(int index, std::optional<ScreenSize> screen = std::nullopt) const;
 
-    // Waits for the window titled `title` to be placed at (x, y), grown by 3
+    // Waits for the window titled `title` to be placed at (kX, kY), grown by 3
     // in width and 20 in height from the size it was created with (from the
     // report); fills *window.
-    ::testing::AssertionResult WaitForPlacedTarget(const std::wstring& title, int x, int y,
-                                                   const std::wstring& report, HWND* window = nullptr) const;
+    AssertionResult WaitForPlacedTarget(const std::wstring& title, const std::wstring& report,
+                                        HWND* window = nullptr) const;
+    // Presses the launch-and-stay button and waits until the window titled
+    // `title` is placed at (kX, kY) and the press has been handled.
+    AssertionResult LaunchAndStay(const std::wstring& title, const std::wstring& report, HWND* window = nullptr) const;
 
-    // No dialog of the program is shown.
-    ::testing::AssertionResult NoDialogShown() const;
+    AssertionResult NoDialogShown() const;
     // A message box of the program is shown, with exactly `expected` (or,
     // with `prefixOnly`, beginning with it); its text goes to *text.
-    ::testing::AssertionResult MessageShown(const std::wstring& expected, bool prefixOnly = false,
-                                            std::wstring* text = nullptr) const;
+    AssertionResult MessageShown(const std::wstring& expected, bool prefixOnly = false,
+                                 std::wstring* text = nullptr) const;
     // Presses OK in the program's message box and waits until it has gone.
-    ::testing::AssertionResult DismissMessage() const;
+    AssertionResult DismissMessage() const;
     // The program still runs and shows its main window.
-    ::testing::AssertionResult StillRunningAndShown() const;
-    // The settings file holds exactly `expected`.
-    ::testing::AssertionResult SettingsFileIs(const std::string& expected) const;
+    AssertionResult StillRunningAndShown() const;
+    AssertionResult SettingsFileIs(const std::string& expected) const;
 
     AppUnderTest app_;
     ScratchFolder scratch_;

@@ -9,14 +9,12 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "app_under_test.h"
-#include "modes/mode_label.h"
+#include "program_fixture.h"
 
 namespace resolaunch::e2e {
 namespace {
@@ -77,22 +75,19 @@ enum : std::size_t {
 // The controls that take the focus, in the order Tab visits them.
 constexpr std::size_t kTabOrder[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 13, 14, 15};
 
-const char* ClassFor(Kind kind) {
+const wchar_t* ClassFor(Kind kind) {
     switch (kind) {
     case Kind::Button:
-        return "Button";
+        return L"Button";
     case Kind::TextBox:
-        return "Edit";
+        return L"Edit";
     case Kind::ListBox:
-        return "ListBox";
+        return L"ListBox";
     case Kind::Label:
-        return "Static";
+        return L"Static";
     }
-    return "?";
+    return L"?";
 }
-
-// ---------------------------------------------------------------------------
-// Helpers
 
 struct PixelRect {
     int left, top, width, height;
@@ -112,101 +107,31 @@ UINT DpiOf(HWND window) {
     return dpi != 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
-int Pixels(int twips, UINT dpi) {
-    return ::MulDiv(twips, static_cast<int>(dpi), 1440);
-}
+int Pixels(int twips, UINT dpi) { return ::MulDiv(twips, static_cast<int>(dpi), 1440); }
 
 PixelRect ExpectedRect(const ExpectedControl& control, UINT dpi) {
     return {Pixels(control.left, dpi), Pixels(control.top, dpi), Pixels(control.width, dpi),
             Pixels(control.height, dpi)};
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
+bool HasClassOf(HWND window, const ExpectedControl& expected) {
+    return SameText(ClassOf(window), ClassFor(expected.kind));
 }
 
-std::string WindowTitle(HWND window) {
-    wchar_t title[512] = {};
-    const int length = ::GetWindowTextW(window, title, static_cast<int>(std::size(title)));
-    return Utf8(std::wstring(title, static_cast<std::size_t>(length > 0 ? length : 0)));
-}
-
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    LRESULT result = 0;
-    EXPECT_TRUE(SendWithTimeout(window, message, wParam, lParam, &result))
-        << "no answer from " << Describe(window) << " to message 0x" << std::hex << message;
-    return result;
-}
-
-std::vector<std::string> ListEntries(HWND list) {
-    std::vector<std::string> entries;
-    const LRESULT count = Send(list, LB_GETCOUNT);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = Send(list, LB_GETTEXTLEN, static_cast<WPARAM>(i));
-        if (length < 0) {
-            entries.push_back("<LB_GETTEXTLEN failed>");
-            continue;
-        }
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        const LRESULT copied = Send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(copied >= 0 ? static_cast<std::size_t>(copied) : 0);
-        entries.push_back(Utf8(text));
-    }
-    return entries;
-}
-
-// The list the program must show, worked out here with the same calls on the
-// same display device: every mode the driver enumerates, in its order, and
-// the answer of a test request for its depth and size.
-std::vector<std::string> ExpectedModeList() {
-    constexpr WORD kRequestSize = 124;  // the DEVMODEA form that ends with dmDisplayFrequency
-    static_assert(offsetof(DEVMODEA, dmDisplayFrequency) + sizeof(DWORD) == kRequestSize);
-    constexpr DWORD kRequestFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    static_assert(kRequestFields == 0x001C0000);
-
-    std::vector<std::string> labels;
+// The list the program must show: every mode the display device enumerates,
+// in its order.
+std::vector<std::wstring> ExpectedModeList() {
+    std::vector<std::wstring> entries;
     for (DWORD n = 0; n < 100000; ++n) {
         DEVMODEA mode{};
-        mode.dmSize = kRequestSize;
+        mode.dmSize = 124;  // the DEVMODEA form that ends with dmDisplayFrequency
         if (!::EnumDisplaySettingsA(nullptr, n, &mode)) {
             break;
         }
-        DEVMODEA request{};
-        request.dmSize = kRequestSize;
-        request.dmFields = kRequestFields;
-        request.dmBitsPerPel = mode.dmBitsPerPel;
-        request.dmPelsWidth = mode.dmPelsWidth;
-        request.dmPelsHeight = mode.dmPelsHeight;
-        const LONG result = ::ChangeDisplaySettingsA(&request, CDS_TEST);
-        const DisplayMode listed{static_cast<int16_t>(mode.dmBitsPerPel & 0xFFFFu),
-                                 static_cast<int32_t>(mode.dmPelsWidth), static_cast<int32_t>(mode.dmPelsHeight)};
-        labels.push_back(Utf8(ModeLabel(listed, result)));
+        entries.push_back(ExpectedModeEntry(static_cast<int>(mode.dmBitsPerPel), static_cast<int>(mode.dmPelsWidth),
+                                            static_cast<int>(mode.dmPelsHeight)));
     }
-    return labels;
-}
-
-// The names of the files and folders in `folder`.
-std::vector<std::string> FilesIn(const std::wstring& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW entry;
-    const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..") {
-            names.push_back(Utf8(name));
-        }
-    } while (::FindNextFileW(find, &entry));
-    ::FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
+    return entries;
 }
 
 // Presses and releases a key on `target` by posting the keyboard messages, as
@@ -227,7 +152,7 @@ void ExpectEveryControlInPlace(const AppUnderTest& app, bool checkTexts) {
     for (std::size_t i = 0; i < kControlCount; ++i) {
         const ExpectedControl& expected = kControls[i];
         SCOPED_TRACE(std::string("control ") + std::to_string(i) + " " + expected.name);
-        EXPECT_EQ(Lower(Utf8(ClassOf(children[i]))), Lower(ClassFor(expected.kind)));
+        EXPECT_TRUE(HasClassOf(children[i], expected)) << Describe(children[i]);
         if (checkTexts) {
             EXPECT_EQ(Utf8(TextOf(children[i])), expected.text);
         }
@@ -245,9 +170,6 @@ void ExpectEveryControlInPlace(const AppUnderTest& app, bool checkTexts) {
 std::vector<HWND> FindControls(const std::vector<HWND>& children, HWND main) {
     std::vector<HWND> found(kControlCount, nullptr);
     std::vector<bool> taken(children.size(), false);
-    const auto sameClass = [](HWND child, const ExpectedControl& expected) {
-        return Lower(Utf8(ClassOf(child))) == Lower(ClassFor(expected.kind));
-    };
     const auto byPlace = [](const PixelRect& a, const PixelRect& b) {
         return a.top != b.top ? a.top < b.top : a.left < b.left;
     };
@@ -265,7 +187,7 @@ std::vector<HWND> FindControls(const std::vector<HWND>& children, HWND main) {
         }
         std::vector<std::size_t> candidates;
         for (std::size_t c = 0; c < children.size(); ++c) {
-            if (sameClass(children[c], kControls[i]) && Utf8(TextOf(children[c])) == kControls[i].text) {
+            if (HasClassOf(children[c], kControls[i]) && Utf8(TextOf(children[c])) == kControls[i].text) {
                 candidates.push_back(c);
             }
         }
@@ -285,7 +207,7 @@ std::vector<HWND> FindControls(const std::vector<HWND>& children, HWND main) {
     }
     for (std::size_t i = 0; i < kControlCount; ++i) {
         for (std::size_t c = 0; c < children.size() && found[i] == nullptr; ++c) {
-            if (!taken[c] && sameClass(children[c], kControls[i]) &&
+            if (!taken[c] && HasClassOf(children[c], kControls[i]) &&
                 FromRect(RectIn(children[c], main)) == ExpectedRect(kControls[i], dpi)) {
                 found[i] = children[c];
                 taken[c] = true;
@@ -295,17 +217,14 @@ std::vector<HWND> FindControls(const std::vector<HWND>& children, HWND main) {
     return found;
 }
 
-::testing::AssertionResult AllFound(const std::vector<HWND>& found) {
+AssertionResult AllFound(const std::vector<HWND>& found) {
     std::string missing;
     for (std::size_t i = 0; i < found.size(); ++i) {
         if (found[i] == nullptr) {
             missing += std::string(missing.empty() ? "" : ", ") + kControls[i].name;
         }
     }
-    if (missing.empty()) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "no control with the class and the text or place of " << missing;
+    return AssertionResult(missing.empty()) << "no control with the class and the text or place of " << missing;
 }
 
 // ---------------------------------------------------------------------------
@@ -344,7 +263,7 @@ protected:
 
 TEST_F(StartedProgram, MainWindowHasItsTitleFrameAndClientSize) {
     const HWND main = App().Main();
-    EXPECT_EQ(WindowTitle(main), kTitle);
+    EXPECT_EQ(Utf8(WindowTitle(main)), kTitle);
 
     const UINT dpi = DpiOf(main);
     RECT client{};
@@ -386,21 +305,14 @@ TEST_F(StartedProgram, TabOrderSkipsTheLabels) {
     const HWND main = App().Main();
     const std::size_t stops = std::size(kTabOrder);
 
-    for (std::size_t step = 0; step < stops; ++step) {
-        const std::size_t from = kTabOrder[step];
-        const std::size_t to = kTabOrder[(step + 1) % stops];
-        SCOPED_TRACE(std::string("Tab from ") + kControls[from].name);
-        const HWND next = ::GetNextDlgTabItem(main, children[from], FALSE);
-        EXPECT_EQ(next, children[to]) << "expected " << kControls[to].name << ", got "
-                                      << (next != nullptr ? Describe(next) : std::string("none"));
-    }
-    for (std::size_t step = 0; step < stops; ++step) {
-        const std::size_t from = kTabOrder[(step + 1) % stops];
-        const std::size_t to = kTabOrder[step];
-        SCOPED_TRACE(std::string("Shift+Tab from ") + kControls[from].name);
-        const HWND previous = ::GetNextDlgTabItem(main, children[from], TRUE);
-        EXPECT_EQ(previous, children[to]) << "expected " << kControls[to].name << ", got "
-                                          << (previous != nullptr ? Describe(previous) : std::string("none"));
+    for (const bool backwards : {false, true}) {
+        for (std::size_t step = 0; step < stops; ++step) {
+            const std::size_t from = kTabOrder[backwards ? (step + 1) % stops : step];
+            const std::size_t to = kTabOrder[backwards ? step : (step + 1) % stops];
+            SCOPED_TRACE(std::string(backwards ? "Shift+Tab from " : "Tab from ") + kControls[from].name);
+            const HWND next = ::GetNextDlgTabItem(main, children[from], backwards);
+            EXPECT_EQ(next, children[to]) << "expected " << kControls[to].name << ", got " << Describe(next);
+        }
     }
     for (std::size_t i = 0; i < kControlCount; ++i) {
         SCOPED_TRACE(kControls[i].name);
@@ -414,11 +326,10 @@ TEST_F(StartedProgram, StartsWithDefaultValuesAndFocusOnTheFirstButton) {
     EXPECT_EQ(Utf8(TextOf(Control(kText1))), "Text1");
     EXPECT_EQ(Utf8(TextOf(Control(kText2))), "0");
     EXPECT_EQ(Utf8(TextOf(Control(kText3))), "0");
-    EXPECT_EQ(Send(Control(kList1), LB_GETCURSEL), LB_ERR) << "a list entry is selected";
+    EXPECT_EQ(App().SelectedListEntry(), LB_ERR) << "a list entry is selected";
 
     const HWND focus = App().Focus();
-    EXPECT_EQ(focus, Control(kCommand1Launch))
-        << "focus is on " << (focus != nullptr ? Describe(focus) : std::string("nothing"));
+    EXPECT_EQ(focus, Control(kCommand1Launch)) << "focus is on " << Describe(focus);
 
     const std::vector<HWND>& children = controls_;
     for (std::size_t i = 0; i < kControlCount; ++i) {
@@ -433,15 +344,14 @@ TEST_F(StartedProgram, StartsWithDefaultValuesAndFocusOnTheFirstButton) {
 }
 
 TEST_F(StartedProgram, ListsEveryDisplayModeWithItsTestResult) {
-    const std::vector<std::string> expected = ExpectedModeList();
+    const std::vector<std::wstring> expected = ExpectedModeList();
     ASSERT_GE(expected.size(), 24u) << "the display device enumerates too few modes: is this a Wine virtual desktop?";
 
     ASSERT_TRUE(AllFound(controls_));
-    const HWND list = Control(kList1);
-    EXPECT_EQ(static_cast<std::size_t>(Send(list, LB_GETCOUNT)), expected.size()) << "number of list entries";
-    const std::vector<std::string> entries = ListEntries(list);
+    const std::vector<std::wstring> entries = ListTexts(Control(kList1));
+    EXPECT_EQ(entries.size(), expected.size()) << "number of list entries";
     for (std::size_t i = 0; i < expected.size() && i < entries.size(); ++i) {
-        EXPECT_EQ(entries[i], expected[i]) << "list entry " << i;
+        EXPECT_EQ(Utf8(entries[i]), Utf8(expected[i])) << "list entry " << i;
     }
 
     EXPECT_EQ(CurrentScreenSize(), screenBefore_) << "start-up changed the screen size";
@@ -450,18 +360,12 @@ TEST_F(StartedProgram, ListsEveryDisplayModeWithItsTestResult) {
 // ---------------------------------------------------------------------------
 // A program of its own for each check that acts on it.
 
-class RunningProgram : public ::testing::Test {
+class RunningProgram : public ProgramFixture {
 protected:
     void SetUp() override {
-        screenBefore_ = CurrentScreenSize();
-        std::string error;
-        ASSERT_TRUE(app_.Start(&error)) << error;
+        ASSERT_NO_FATAL_FAILURE(ProgramFixture::SetUp());
+        ASSERT_TRUE(StartProgram());
         controls_ = FindControls(app_.Children(), app_.Main());
-    }
-
-    void TearDown() override {
-        std::string error;
-        EXPECT_TRUE(app_.Close(&error)) << error;
     }
 
     // The control of kControls[index], as FindControls found it.
@@ -474,27 +378,24 @@ protected:
                 return kControls[i].name;
             }
         }
-        return focus != nullptr ? Describe(focus) : "nothing";
+        return Describe(focus);
     }
 
     // Waits until the control at `index` has the focus or the program has ended.
-    ::testing::AssertionResult FocusMovesTo(std::size_t index) const {
+    AssertionResult FocusMovesTo(std::size_t index) const {
         const HWND target = Control(index);
         WaitUntil([&] { return app_.Focus() == target || !app_.IsRunning(); });
         if (!app_.IsRunning()) {
-            return ::testing::AssertionFailure()
-                   << "the program ended (exit code " << app_.ExitCode() << ") instead of moving the focus";
+            return AssertionFailure() << "the program ended (exit code " << app_.ExitCode()
+                                      << ") instead of moving the focus";
         }
         if (app_.Focus() != target) {
-            return ::testing::AssertionFailure() << "the focus stayed on " << FocusName() << ", not "
-                                                 << kControls[index].name;
+            return AssertionFailure() << "the focus stayed on " << FocusName() << ", not " << kControls[index].name;
         }
-        return ::testing::AssertionSuccess();
+        return AssertionSuccess();
     }
 
-    AppUnderTest app_;
     std::vector<HWND> controls_;
-    ScreenSize screenBefore_{};
 };
 
 TEST_F(RunningProgram, ResizingAndMaximisingLeaveEveryControlInPlace) {
@@ -503,16 +404,19 @@ TEST_F(RunningProgram, ResizingAndMaximisingLeaveEveryControlInPlace) {
     ASSERT_TRUE(::GetWindowRect(main, &frame));
     RECT client{};
     ASSERT_TRUE(::GetClientRect(main, &client));
+    const auto expectEnlargedClient = [&] {
+        RECT now{};
+        ASSERT_TRUE(::GetClientRect(main, &now));
+        EXPECT_EQ(now.right, client.right + 200);
+        EXPECT_EQ(now.bottom, client.bottom + 150);
+    };
 
     {
         SCOPED_TRACE("enlarged by 200 x 150");
         ASSERT_TRUE(::SetWindowPos(main, nullptr, 0, 0, frame.right - frame.left + 200, frame.bottom - frame.top + 150,
                                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
         ASSERT_TRUE(app_.Sync());
-        RECT larger{};
-        ASSERT_TRUE(::GetClientRect(main, &larger));
-        EXPECT_EQ(larger.right, client.right + 200);
-        EXPECT_EQ(larger.bottom, client.bottom + 150);
+        expectEnlargedClient();
         ExpectEveryControlInPlace(app_, /*checkTexts=*/false);
     }
     {
@@ -527,10 +431,7 @@ TEST_F(RunningProgram, ResizingAndMaximisingLeaveEveryControlInPlace) {
         ::ShowWindow(main, SW_RESTORE);
         ASSERT_TRUE(WaitUntil([&] { return ::IsZoomed(main) == FALSE; })) << "the window did not restore";
         ASSERT_TRUE(app_.Sync());
-        RECT restored{};
-        ASSERT_TRUE(::GetClientRect(main, &restored));
-        EXPECT_EQ(restored.right, client.right + 200);
-        EXPECT_EQ(restored.bottom, client.bottom + 150);
+        expectEnlargedClient();
         ExpectEveryControlInPlace(app_, /*checkTexts=*/true);
     }
     EXPECT_TRUE(app_.IsRunning());
@@ -562,7 +463,7 @@ TEST_F(RunningProgram, EnterAndEscapePressNoButton) {
         EXPECT_TRUE(::IsWindow(main));
         EXPECT_TRUE(::IsWindowVisible(main)) << "the window was hidden";
         EXPECT_FALSE(::IsIconic(main));
-        EXPECT_EQ(WindowTitle(main), kTitle);
+        EXPECT_EQ(Utf8(WindowTitle(main)), kTitle);
         RECT frame{};
         EXPECT_TRUE(::GetWindowRect(main, &frame));
         EXPECT_EQ(FromRect(frame), FromRect(frameBefore));
@@ -572,9 +473,9 @@ TEST_F(RunningProgram, EnterAndEscapePressNoButton) {
         EXPECT_EQ(Utf8(TextOf(Control(kText1))), "Text1");
         EXPECT_EQ(Utf8(TextOf(Control(kText2))), "0");
         EXPECT_EQ(Utf8(TextOf(Control(kText3))), "0");
-        EXPECT_EQ(Send(Control(kList1), LB_GETCURSEL), LB_ERR);
-        EXPECT_EQ(CurrentScreenSize(), screenBefore_);
-        EXPECT_EQ(FilesIn(app_.Folder()), std::vector<std::string>{"ResoLaunch.exe"}) << "settings were saved";
+        EXPECT_EQ(app_.SelectedListEntry(), LB_ERR);
+        EXPECT_EQ(CurrentScreenSize(), kDesktopSize);
+        EXPECT_EQ(NamesIn(app_.Folder()), std::vector<std::wstring>{L"ResoLaunch.exe"}) << "settings were saved";
     };
 
     {
@@ -602,9 +503,9 @@ TEST_F(RunningProgram, EndsOnWmClose) {
     ASSERT_TRUE(app_.Close(&error)) << error;
     EXPECT_EQ(app_.ExitCode(), 0u) << "exit code";
     EXPECT_FALSE(::IsWindow(main)) << "the main window outlived the process";
-    EXPECT_EQ(CurrentScreenSize(), screenBefore_);
+    EXPECT_EQ(CurrentScreenSize(), kDesktopSize);
     // Closing the window saves nothing: the program's folder holds only the program.
-    EXPECT_EQ(FilesIn(app_.Folder()), std::vector<std::string>{"ResoLaunch.exe"});
+    EXPECT_EQ(NamesIn(app_.Folder()), std::vector<std::wstring>{L"ResoLaunch.exe"});
 }
 
 // The driver works in physical pixels, as the program does.

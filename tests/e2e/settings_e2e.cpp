@@ -23,37 +23,10 @@ const std::wstring kJapanesePath = L"C:\\\u30B2\u30FC\u30E0\\\u8D77\u52D5.exe"; 
 
 std::string Quote(const std::string& bytes) { return "\"" + bytes + "\""; }
 
-class SettingsFile : public ProgramFixture {
-protected:
-    // The program's folder holds only the program and path.txt.
-    ::testing::AssertionResult OnlyProgramAndSettings() const {
-        const std::vector<std::wstring> names = NamesIn(app_.Folder());
-        const std::vector<std::wstring> expected{L"ResoLaunch.exe", L"path.txt"};
-        if (names != expected) {
-            auto failure = ::testing::AssertionFailure() << "the program's folder holds";
-            for (const std::wstring& name : names) {
-                failure << " \"" << Utf8(name) << "\"";
-            }
-            return failure;
-        }
-        return ::testing::AssertionSuccess();
-    }
+// After a save the program's folder holds only the program and path.txt.
+const std::vector<std::wstring> kProgramAndSettings{L"ResoLaunch.exe", L"path.txt"};
 
-    // Presses the mode change with the entry for the desktop's own mode
-    // selected (so that the screen stays as it is) and waits for the save.
-    ::testing::AssertionResult SaveWithEntry(int index) const {
-        if (!app_.SelectListEntry(index)) {
-            return ::testing::AssertionFailure() << "list entry " << index << " could not be selected";
-        }
-        if (auto pressed = Press(kChangeMode); !pressed) {
-            return pressed;
-        }
-        if (!app_.WaitUntilPostedHandled()) {
-            return ::testing::AssertionFailure() << "the program did not finish the press";
-        }
-        return ::testing::AssertionSuccess();
-    }
-};
+using SettingsFile = ProgramFixture;
 
 TEST_F(SettingsFile, LoadsAJapanesePathInCodePage932) {
     const std::string file = Quote(kJapanesePathCp932) + ",\"100\",\"-20\",3\r\n";
@@ -107,16 +80,16 @@ TEST_F(SettingsFile, ASaveWritesTheExactBytes) {
     ASSERT_GE(index, 0) << "the list has no entry for the desktop's own mode";
 
     ASSERT_TRUE(Enter(kJapanesePath, L"100", L"-20"));
-    ASSERT_TRUE(SaveWithEntry(index));
+    ASSERT_TRUE(ChangeMode(index));
     EXPECT_TRUE(SettingsFileIs(Quote(kJapanesePathCp932) + ",\"100\",\"-20\"," + std::to_string(index) + "\r\n"));
     EXPECT_TRUE(NoDialogShown());
-    EXPECT_TRUE(OnlyProgramAndSettings());
+    EXPECT_EQ(NamesIn(app_.Folder()), kProgramAndSettings);
 
     SCOPED_TRACE("a second save replaces the line");
     ASSERT_TRUE(Enter(L"C:\\Tools\\x.exe", L"", L"7"));
-    ASSERT_TRUE(SaveWithEntry(0));
+    ASSERT_TRUE(ChangeMode(0));
     EXPECT_TRUE(SettingsFileIs("\"C:\\Tools\\x.exe\",\"\",\"7\",0\r\n"));
-    EXPECT_TRUE(OnlyProgramAndSettings());
+    EXPECT_EQ(NamesIn(app_.Folder()), kProgramAndSettings);
 }
 
 TEST_F(SettingsFile, QuotesAreDoubledAndReadBackUnchanged) {
@@ -126,7 +99,7 @@ TEST_F(SettingsFile, QuotesAreDoubledAndReadBackUnchanged) {
     const std::wstring command = L"\"C:\\Program Files\\Game\\game.exe\" -window";
 
     ASSERT_TRUE(Enter(command, L"12", L"34"));
-    ASSERT_TRUE(SaveWithEntry(index));
+    ASSERT_TRUE(ChangeMode(index));
     const std::string expected =
         "\"\"\"C:\\Program Files\\Game\\game.exe\"\" -window\",\"12\",\"34\"," + std::to_string(index) + "\r\n";
     ASSERT_TRUE(SettingsFileIs(expected));
@@ -148,24 +121,20 @@ TEST_F(SettingsFile, ASaveThatCannotReplaceTheFileLeavesItAsItWas) {
     ASSERT_TRUE(StartProgram({{L"path.txt", old}}));
     const int index = ModeIndex(kSmallerSize, 32);
     ASSERT_GE(index, 0) << "no list entry for 800 x 600 at 32 bits";
-    ASSERT_TRUE(app_.SelectListEntry(index));
     ASSERT_TRUE(Enter(L"C:\\new.exe", L"3", L"4"));
 
     // Held open without sharing, the file cannot be replaced.
     const HANDLE held = ::CreateFileW(app_.SettingsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE) << "path.txt could not be opened, error " << ::GetLastError();
-    ASSERT_TRUE(Press(kChangeMode));
-    const bool switched = WaitForScreenSize(kSmallerSize);
-    const bool handled = app_.WaitUntilPostedHandled();
+    const AssertionResult changed = ChangeMode(index, kSmallerSize);
     ::CloseHandle(held);
-    ASSERT_TRUE(switched) << "the screen is at " << CurrentScreenSize();
-    ASSERT_TRUE(handled);
+    ASSERT_TRUE(changed);
 
     EXPECT_TRUE(SettingsFileIs(old));
     EXPECT_TRUE(NoDialogShown());
     EXPECT_FALSE(PathExists(app_.SettingsPath() + L".tmp")) << "path.txt.tmp was left behind";
-    EXPECT_TRUE(OnlyProgramAndSettings());
+    EXPECT_EQ(NamesIn(app_.Folder()), kProgramAndSettings);
     EXPECT_TRUE(StillRunningAndShown());
 }
 

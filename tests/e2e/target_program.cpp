@@ -1,41 +1,14 @@
 #include "target_program.h"
 
+#include <algorithm>
 #include <cwchar>
-#include <iterator>
+#include <filesystem>
 #include <sstream>
 
 #include "app_under_test.h"
 
 namespace resolaunch::e2e {
 namespace {
-
-constexpr wchar_t kTargetFile[] = L"delayed_window.exe";
-
-std::wstring ModuleFolder() {
-    std::wstring self(MAX_PATH, L'\0');
-    self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    return ParentOf(self);
-}
-
-std::wstring FromUtf8(const std::string& bytes) {
-    if (bytes.empty()) {
-        return {};
-    }
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), size);
-    return out;
-}
-
-bool MakeFolders(const std::wstring& folder) {
-    if (folder.empty() || PathExists(folder)) {
-        return true;
-    }
-    if (!MakeFolders(ParentOf(folder))) {
-        return false;
-    }
-    return ::CreateDirectoryW(folder.c_str(), nullptr) != FALSE || ::GetLastError() == ERROR_ALREADY_EXISTS;
-}
 
 std::optional<RECT> ParseRect(const std::wstring& text) {
     RECT rect{};
@@ -47,32 +20,6 @@ std::optional<RECT> ParseRect(const std::wstring& text) {
 
 long long ParseCounter(const std::wstring& text) { return std::wcstoll(text.c_str(), nullptr, 10); }
 
-struct WindowSearch {
-    DWORD processId = 0;
-    const std::wstring* title = nullptr;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<WindowSearch*>(context);
-    if (search->title != nullptr) {
-        if (::IsWindowVisible(window)) {
-            wchar_t title[512] = {};
-            const int length = ::GetWindowTextW(window, title, static_cast<int>(std::size(title)));
-            if (std::wstring(title, static_cast<std::size_t>(length > 0 ? length : 0)) == *search->title) {
-                search->found.push_back(window);
-            }
-        }
-        return TRUE;
-    }
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    if (processId == search->processId) {
-        search->found.push_back(window);
-    }
-    return TRUE;
-}
-
 std::wstring ImageOf(HANDLE process) {
     std::wstring image(32768, L'\0');
     DWORD size = static_cast<DWORD>(image.size());
@@ -83,40 +30,25 @@ std::wstring ImageOf(HANDLE process) {
     return image;
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
-
 }  // namespace
 
-std::wstring TargetProgramPath() {
-    if (const DWORD length = ::GetEnvironmentVariableW(L"RESOLAUNCH_E2E_TARGET", nullptr, 0); length > 0) {
-        std::wstring value(length, L'\0');
-        value.resize(::GetEnvironmentVariableW(L"RESOLAUNCH_E2E_TARGET", value.data(), length));
-        return value;
-    }
-    return ModuleFolder() + L"\\" + kTargetFile;
-}
-
 bool PlaceTargetProgram(const std::wstring& path, const std::wstring& options, std::string* error) {
-    if (!MakeFolders(ParentOf(path))) {
-        *error = "cannot make the folder for " + Utf8(path) + ", error " + std::to_string(::GetLastError());
+    std::wstring source = EnvironmentVariable(L"RESOLAUNCH_E2E_TARGET");
+    if (source.empty()) {
+        source = ParentOf(ModulePath()) + L"\\delayed_window.exe";
+    }
+    std::error_code failure;
+    std::filesystem::create_directories(ParentOf(path), failure);
+    if (failure) {
+        *error = "cannot make the folder for " + Utf8(path) + ": " + failure.message();
         return false;
     }
-    const std::wstring source = TargetProgramPath();
     if (!::CopyFileW(source.c_str(), path.c_str(), TRUE)) {
-        *error = "cannot copy " + Utf8(source) + " to " + Utf8(path) + ", error " + std::to_string(::GetLastError());
+        *error = LastError("copying " + Utf8(source) + " to " + Utf8(path));
         return false;
     }
-    std::wstring optionsPath = path;
-    const std::size_t dot = optionsPath.find_last_of(L'.');
-    if (dot != std::wstring::npos && dot > optionsPath.find_last_of(L"\\/")) {
-        optionsPath.resize(dot);
-    }
-    optionsPath += L".options";
-    if (!WriteFileBytes(optionsPath, Utf8(options))) {
-        *error = "cannot write " + Utf8(optionsPath);
+    if (!WriteFileBytes(OptionsFileOf(path), Utf8(options))) {
+        *error = "cannot write " + Utf8(OptionsFileOf(path));
         return false;
     }
     return true;
@@ -126,44 +58,32 @@ std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 std::vector<TargetStart> ReadTargetReport(const std::wstring& path) {
     std::vector<TargetStart> starts;
-    const std::optional<std::string> bytes = ReadFileBytes(path);
-    if (!bytes) {
-        return starts;
-    }
-    std::istringstream lines(*bytes);
+    std::istringstream lines(ReadFileBytes(path).value_or(""));
     std::string line;
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        const std::wstring text = FromUtf8(line);
-        const std::size_t firstSpace = text.find(L' ');
-        if (firstSpace == std::wstring::npos) {
+        // "<pid> <event> <value>", the value running to the end of the line.
+        std::wistringstream fields(FromUtf8(line));
+        DWORD processId = 0;
+        std::wstring event;
+        std::wstring value;
+        if (!(fields >> processId >> event)) {
             continue;
         }
-        const std::size_t secondSpace = text.find(L' ', firstSpace + 1);
-        const DWORD processId = static_cast<DWORD>(std::wcstoul(text.substr(0, firstSpace).c_str(), nullptr, 10));
-        const std::wstring event = text.substr(firstSpace + 1, secondSpace == std::wstring::npos
-                                                                   ? std::wstring::npos
-                                                                   : secondSpace - firstSpace - 1);
-        const std::wstring value = secondSpace == std::wstring::npos ? std::wstring() : text.substr(secondSpace + 1);
+        fields.get();
+        std::getline(fields, value);
 
         if (event == L"start") {
-            TargetStart start;
-            start.processId = processId;
-            start.started = ParseCounter(value);
-            starts.push_back(start);
+            starts.emplace_back().processId = processId;
+            starts.back().started = ParseCounter(value);
             continue;
         }
         // Other lines belong to the latest start of the same process.
-        TargetStart* owner = nullptr;
-        for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
-            if (it->processId == processId) {
-                owner = &*it;
-                break;
-            }
-        }
-        if (owner == nullptr) {
+        auto owner = std::find_if(starts.rbegin(), starts.rend(),
+                                  [&](const TargetStart& start) { return start.processId == processId; });
+        if (owner == starts.rend()) {
             continue;
         }
         if (event == L"frequency") {
@@ -180,37 +100,36 @@ std::vector<TargetStart> ReadTargetReport(const std::wstring& path) {
             owner->showing = ParseCounter(value);
         } else if (event == L"shown") {
             owner->shown = ParseCounter(value);
-        } else if (event == L"moved") {
-            const std::size_t space = value.find(L' ');
-            if (space != std::wstring::npos) {
-                if (const std::optional<RECT> rect = ParseRect(value.substr(space + 1))) {
-                    owner->moves.push_back({ParseCounter(value.substr(0, space)), *rect});
-                }
-            }
+        } else if (TargetStart::Move move;
+                   event == L"moved" && std::swscanf(value.c_str(), L"%lld %ld,%ld,%ld,%ld", &move.at, &move.rect.left,
+                                                     &move.rect.top, &move.rect.right, &move.rect.bottom) == 5) {
+            owner->moves.push_back(move);
         }
     }
     return starts;
 }
 
 std::vector<HWND> WindowsTitled(const std::wstring& title) {
-    WindowSearch search;
-    search.title = &title;
-    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> windows = TopLevelWindows();
+    std::erase_if(windows, [&](HWND window) { return !::IsWindowVisible(window) || WindowTitle(window) != title; });
+    return windows;
 }
 
-long long PerformanceCounter() {
-    LARGE_INTEGER now{};
-    ::QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double Milliseconds(long long ticks, long long frequency) {
-    return frequency > 0 ? static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency) : 0.0;
+HWND WindowTitledAt(const std::wstring& title, int x, int y) {
+    for (HWND window : WindowsTitled(title)) {
+        RECT rect{};
+        if (::GetWindowRect(window, &rect) && rect.left == x && rect.top == y) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 bool TargetPrograms::EndAll() {
     bool allEnded = true;
+    const auto ended = [](HANDLE process) {
+        return ::WaitForSingleObject(process, static_cast<DWORD>(kExitTimeout.count())) == WAIT_OBJECT_0;
+    };
     for (const std::wstring& report : reports_) {
         for (const TargetStart& start : ReadTargetReport(report)) {
             const HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
@@ -218,20 +137,17 @@ bool TargetPrograms::EndAll() {
             if (process == nullptr) {
                 continue;  // ended already
             }
-            if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT && SamePath(ImageOf(process), start.module)) {
-                WindowSearch search;
-                search.processId = start.processId;
-                ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-                for (HWND window : search.found) {
-                    ::PostMessageW(window, WM_CLOSE, 0, 0);
+            if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT && SameText(ImageOf(process), start.module)) {
+                bool closing = false;
+                for (HWND window : TopLevelWindows()) {
+                    if (ProcessOf(window) == start.processId) {
+                        closing = ::PostMessageW(window, WM_CLOSE, 0, 0) != FALSE || closing;
+                    }
                 }
-                if (search.found.empty() ||
-                    ::WaitForSingleObject(process, static_cast<DWORD>(kExitTimeout.count())) != WAIT_OBJECT_0) {
+                if (!closing || !ended(process)) {
                     // It shows no window yet, or would not close: the last resort.
                     ::TerminateProcess(process, 0xE2E);
-                    allEnded = ::WaitForSingleObject(process, static_cast<DWORD>(kExitTimeout.count())) ==
-                                   WAIT_OBJECT_0 &&
-                               allEnded;
+                    allEnded = ended(process) && allEnded;
                 }
             }
             ::CloseHandle(process);

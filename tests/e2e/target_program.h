@@ -11,12 +11,10 @@
 
 namespace resolaunch::e2e {
 
-// delayed_window.exe beside this driver, unless RESOLAUNCH_E2E_TARGET names another.
-std::wstring TargetProgramPath();
-
-// Copies the target program to `path`, making the folders on the way, and
-// writes `options` into the options file beside the copy ("<name>.options"),
-// which the copy reads when it starts. False, with the reason in *error.
+// Copies the target program (delayed_window.exe beside this driver, unless
+// RESOLAUNCH_E2E_TARGET names another) to `path`, making the folders on the
+// way, and writes `options` into the options file the copy reads when it
+// starts. False, with the reason in *error.
 bool PlaceTargetProgram(const std::wstring& path, const std::wstring& options, std::string* error);
 
 // `text` in double quotes, for a command line.
@@ -46,9 +44,8 @@ std::vector<TargetStart> ReadTargetReport(const std::wstring& path);
 
 // The visible top-level windows with exactly this title, of any process.
 std::vector<HWND> WindowsTitled(const std::wstring& title);
-
-long long PerformanceCounter();
-double Milliseconds(long long ticks, long long frequency);
+// The first of them whose top-left corner is at (x, y); nullptr if none is.
+HWND WindowTitledAt(const std::wstring& title, int x, int y);
 
 // Ends the target programs that recorded their start in the watched report
 // files: closes their windows, then terminates what is left. Only a process
