@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw
+cmake --build --preset mingw --target ResoLaunch
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   source scripts/lib/wine.sh
