@@ -41,17 +41,7 @@ export RESOLAUNCH_WINEPREFIX="${RESOLAUNCH_WINEPREFIX:-$ROOT/build/wineprefix-be
 # shellcheck source=SCRIPTDIR/lib/wine.sh
 source "$ROOT/scripts/lib/wine.sh"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/resolaunch-bench.XXXXXX")
-EXPLORER_PID=""
-# shellcheck disable=SC2317  # run by the traps
-cleanup() {
-  stop_wine
-  if [ -n "$EXPLORER_PID" ]; then wait "$EXPLORER_PID" 2>/dev/null || true; fi
-  stop_xvfb
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+begin_wine_session bench
 
 start_xvfb
 start_wine

@@ -64,17 +64,7 @@ export RESOLAUNCH_WINEPREFIX="${RESOLAUNCH_WINEPREFIX:-$ROOT/build/wineprefix-sh
 # shellcheck source=SCRIPTDIR/lib/wine.sh
 source "$ROOT/scripts/lib/wine.sh"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/resolaunch-shot.XXXXXX")
-EXPLORER_PID=""
-# shellcheck disable=SC2317  # run by the traps
-cleanup() {
-  stop_wine
-  if [ -n "$EXPLORER_PID" ]; then wait "$EXPLORER_PID" 2>/dev/null || true; fi
-  stop_xvfb
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+begin_wine_session shot
 
 if [ "$USE_CURRENT_DISPLAY" = 0 ]; then
   start_xvfb

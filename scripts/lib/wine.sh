@@ -67,3 +67,19 @@ stop_xvfb() {
 
 # Converts a Linux path to the Windows path Wine sees.
 win_path() { LC_ALL=$RESOLAUNCH_WINE_LOCALE winepath -w "$1" 2>/dev/null; }
+
+# A scratch folder ($WORK) and traps that stop, when the script exits, what it
+# started: Wine, the explorer desktop in $EXPLORER_PID, and Xvfb.
+begin_wine_session() {
+  WORK=$(mktemp -d "${TMPDIR:-/tmp}/resolaunch-$1.XXXXXX")
+  EXPLORER_PID=""
+  trap end_wine_session EXIT
+  trap 'exit 130' INT TERM
+}
+
+end_wine_session() {
+  stop_wine
+  if [ -n "${EXPLORER_PID:-}" ]; then wait "$EXPLORER_PID" 2>/dev/null || true; fi
+  stop_xvfb
+  if [ -n "${WORK:-}" ]; then rm -rf "$WORK"; fi
+}
