@@ -232,7 +232,9 @@ bool AppUnderTest::Start(std::string* error, const std::vector<InitialFile>& fil
         *error = "the program to test is missing: " + Utf8(product) + " (set RESOLAUNCH_EXE)";
         return false;
     }
-    if (!folder_.Create(L"ResoLaunchE2E-", error)) {
+    // A folder name with Japanese and a space, as users' folders have: the
+    // program must find path.txt beside itself there.
+    if (!folder_.Create(L"ResoLaunch \u30C6\u30B9\u30C8-", error)) {  // "ResoLaunch テスト-"
         return false;
     }
     const std::wstring copy = Folder() + L"\\" + kProductFile;

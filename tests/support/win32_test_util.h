@@ -95,16 +95,25 @@ inline std::optional<std::string> ReadFileBytes(const std::wstring& path) {
 // `prefix`; empty on failure, with the reason in *error.
 inline std::wstring MakeTempFolder(const std::wstring& prefix, std::string* error) {
     static std::atomic<unsigned> counter{0};
-    std::error_code failure;
-    const std::filesystem::path temp = std::filesystem::temp_directory_path(failure);
-    for (int attempt = 0; !failure && attempt < 100; ++attempt) {
-        const std::filesystem::path folder =
-            temp / (prefix + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(counter++));
-        if (std::filesystem::create_directory(folder, failure)) {
-            return folder.wstring();
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) {
+        *error = "no temporary folder";
+        return {};
+    }
+    // The wide API itself, so that names in any script work.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring folder = std::wstring(temp, length) + prefix + std::to_wstring(::GetCurrentProcessId()) +
+                                    L"-" + std::to_wstring(counter++);
+        if (::CreateDirectoryW(folder.c_str(), nullptr)) {
+            return folder;
+        }
+        if (::GetLastError() != ERROR_ALREADY_EXISTS) {
+            *error = "no new temporary folder: error " + std::to_string(::GetLastError());
+            return {};
         }
     }
-    *error = "no new temporary folder: " + (failure ? failure.message() : "every name is taken");
+    *error = "no new temporary folder: every name is taken";
     return {};
 }
 
