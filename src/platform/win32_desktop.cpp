@@ -122,27 +122,23 @@ class ProcessFamily {
 public:
     ProcessFamily(DWORD root, ULONGLONG rootCreated) : root_(root), rootCreated_(rootCreated) { known_[root] = true; }
 
+    // The processes may have changed: the next question takes a new snapshot.
+    void Refresh() { parents_.clear(); }
+
     bool Contains(DWORD processId) {
         if (const auto found = known_.find(processId); found != known_.end()) {
             return found->second;
         }
-        std::map<DWORD, DWORD> parents;
-        UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        if (snapshot) {
-            PROCESSENTRY32W entry{};
-            entry.dwSize = sizeof(entry);
-            for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-                 more = ::Process32NextW(snapshot.get(), &entry)) {
-                parents[entry.th32ProcessID] = entry.th32ParentProcessID;
-            }
+        if (parents_.empty()) {
+            TakeSnapshot();
         }
         // Walk up the parents; a process older than the started one, or a
         // parent id that was reused, ends the walk.
         bool member = false;
         DWORD current = processId;
         for (int depth = 0; depth < 64; ++depth) {
-            const auto parent = parents.find(current);
-            if (parent == parents.end() || parent->second == current) {
+            const auto parent = parents_.find(current);
+            if (parent == parents_.end() || parent->second == current) {
                 break;
             }
             if (CreationTimeOf(current) < rootCreated_) {
@@ -159,9 +155,23 @@ public:
     }
 
 private:
+    void TakeSnapshot() {
+        UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (!snapshot) {
+            return;
+        }
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+             more = ::Process32NextW(snapshot.get(), &entry)) {
+            parents_[entry.th32ProcessID] = entry.th32ParentProcessID;
+        }
+    }
+
     DWORD root_;
     ULONGLONG rootCreated_;
     std::map<DWORD, bool> known_;
+    std::map<DWORD, DWORD> parents_;  // process id to parent id, for one poll
 };
 
 struct WindowSearch {
@@ -271,6 +281,7 @@ WindowHandle Win32Desktop::WaitForProgramWindow(std::chrono::milliseconds timeou
 
     const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
     for (;;) {
+        family.Refresh();
         WindowSearch search{&family, mainWindow_};
         ::EnumWindows(FindFamilyWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) {
