@@ -20,4 +20,11 @@ struct KernelHandleTraits {
 };
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 
+struct FontTraits {
+    using Handle = HFONT;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle font) noexcept { ::DeleteObject(font); }
+};
+using UniqueFont = UniqueHandle<FontTraits>;
+
 }  // namespace resolaunch

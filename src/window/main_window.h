@@ -5,23 +5,16 @@
 #include <array>
 
 #include "modes/module1.h"
-#include "platform/unique_handle.h"
 #include "platform/win32_desktop.h"
 #include "platform/win32_display_settings.h"
 #include "platform/win32_file_system.h"
+#include "platform/win32_handles.h"
 #include "settings/settings_store.h"
 #include "window/form1.h"
 #include "window/form_controls.h"
 #include "window/layout.h"
 
 namespace resolaunch {
-
-struct FontTraits {
-    using Handle = HFONT;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle font) noexcept { ::DeleteObject(font); }
-};
-using UniqueFont = UniqueHandle<FontTraits>;
 
 // The one window of the program, Form1, with its controls. Owns the handlers
 // and the platform services they use.
