@@ -1,5 +1,7 @@
 #include "modes/module1.h"
 
+#include <map>
+
 namespace resolaunch {
 
 int32_t Module1::LoadDisplayModes() {
@@ -23,6 +25,25 @@ int32_t Module1::LoadDisplayModes() {
 int32_t Module1::TestDisplayMode(ModeRequest& request) {
     request.dmFields = kModeRequestFields;
     return display_.ChangeMode(&request, kChangeTest);
+}
+
+std::vector<int32_t> Module1::TestEachDisplayMode() {
+    std::map<DisplayMode, int32_t> answers;
+    std::vector<int32_t> results;
+    results.reserve(displayModes_.size());
+    for (const DisplayMode& mode : displayModes_) {
+        auto [answer, untested] = answers.try_emplace(mode, 0);
+        if (untested) {
+            ModeRequest request;
+            request.dmSize = kModeRequestSize;
+            request.dmBitsPerPel = static_cast<uint32_t>(int32_t{mode.Bits});
+            request.dmPelsWidth = static_cast<uint32_t>(mode.Width);
+            request.dmPelsHeight = static_cast<uint32_t>(mode.Height);
+            answer->second = TestDisplayMode(request);
+        }
+        results.push_back(answer->second);
+    }
+    return results;
 }
 
 int32_t Module1::ApplyDisplayMode(const int32_t& Width, const int32_t& Height, const int16_t& Bits,

@@ -26,6 +26,11 @@ public:
     // the screen does not change. Sets request.dmFields itself.
     int32_t TestDisplayMode(ModeRequest& request);
 
+    // The test's answer for every element of DisplayModes, in table order.
+    // A request names only depth and size, so each distinct mode is tested
+    // once and its duplicates (other refresh rates) share the answer.
+    std::vector<int32_t> TestEachDisplayMode();
+
     // Tests the mode, then switches to it unless the test refused it (a
     // negative result, returned as it is). Flag 1 also stores the mode as
     // the default; any other value switches for this session only.

@@ -7,6 +7,9 @@
 
 namespace resolaunch {
 
+// The longest path the platform allows, in characters, with its terminating null.
+inline constexpr std::size_t kLongestPath = 32768;
+
 // The few file operations the settings need. Paths are the platform's own.
 class FileSystem {
 public:

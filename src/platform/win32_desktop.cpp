@@ -1,21 +1,22 @@
 #include "platform/win32_desktop.h"
 
-#include "platform/win32_messages.h"
-#include "platform/win32_system_function.h"
 #include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
-#include <iterator>
 #include <map>
 
-#include "settings/settings_store.h"
+#include "platform/file_path.h"
+#include "platform/file_system.h"
+#include "platform/win32_messages.h"
+#include "platform/win32_system_function.h"
 
 namespace resolaunch {
 namespace {
 
 constexpr DWORD kPollMilliseconds = 5;
-// Not in every SDK's headers: the program's manifest asks for administrator rights.
+// ERROR_ELEVATION_REQUIRED, not in every SDK's headers: the program to start
+// asks in its own manifest for administrator rights.
 constexpr DWORD kElevationRequired = 740;
 
 bool IsExistingFile(const std::wstring& path) {
@@ -38,13 +39,14 @@ std::wstring FullPath(const std::wstring& path) {
 }
 
 std::wstring SearchProgram(const std::wstring& name) {
-    wchar_t found[MAX_PATH * 4];
-    const DWORD length = ::SearchPathW(nullptr, name.c_str(), L".exe", static_cast<DWORD>(std::size(found)), found,
-                                       nullptr);
-    if (length == 0 || length >= std::size(found) || !IsExistingFile(found)) {
+    std::wstring found(kLongestPath, L'\0');
+    const DWORD length =
+        ::SearchPathW(nullptr, name.c_str(), L".exe", static_cast<DWORD>(found.size()), found.data(), nullptr);
+    if (length == 0 || length >= found.size()) {
         return std::wstring();
     }
-    return found;
+    found.resize(length);
+    return IsExistingFile(found) ? found : std::wstring();
 }
 
 // The program a command line starts, found as the platform finds it: a quoted
@@ -82,12 +84,12 @@ std::wstring ProgramOfCommandLine(const std::wstring& commandLine, std::wstring&
 
 // A program that asks for administrator rights: start it as Explorer does,
 // through the consent prompt.
-HANDLE StartElevated(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
-                     DWORD& error) {
+UniqueKernelHandle StartElevated(const std::wstring& program, const std::wstring& arguments,
+                                 const std::wstring& folder, DWORD& error) {
     static const auto shellExecuteEx = SystemFunction<decltype(&::ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
     if (shellExecuteEx == nullptr) {
         error = ERROR_PROC_NOT_FOUND;
-        return nullptr;
+        return UniqueKernelHandle();
     }
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
@@ -98,9 +100,9 @@ HANDLE StartElevated(const std::wstring& program, const std::wstring& arguments,
     info.nShow = SW_SHOWNORMAL;
     if (!shellExecuteEx(&info)) {
         error = ::GetLastError();
-        return nullptr;
+        return UniqueKernelHandle();
     }
-    return info.hProcess;
+    return UniqueKernelHandle(info.hProcess);
 }
 
 ULONGLONG CreationTime(HANDLE process) {
@@ -220,8 +222,8 @@ std::wstring SystemErrorText(DWORD error) {
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
         0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const UniqueLocalMemory owned(buffer);
     std::wstring text = length != 0 && buffer != nullptr ? std::wstring(buffer, length) : std::wstring();
-    ::LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
         text.pop_back();
     }
@@ -257,14 +259,14 @@ StartOutcome Win32Desktop::StartProgram(const std::wstring& commandText) {
     PROCESS_INFORMATION process{};
     if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                          folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-        ::CloseHandle(process.hThread);
+        const UniqueKernelHandle thread(process.hThread);
         startedProcess_.reset(process.hProcess);
         return {true, std::wstring()};
     }
     DWORD error = ::GetLastError();
     if (error == kElevationRequired) {
-        if (HANDLE elevated = StartElevated(program, arguments, folder, error)) {
-            startedProcess_.reset(elevated);
+        if (UniqueKernelHandle elevated = StartElevated(program, arguments, folder, error)) {
+            startedProcess_ = std::move(elevated);
             return {true, std::wstring()};
         }
     }

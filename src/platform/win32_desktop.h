@@ -9,8 +9,9 @@ namespace resolaunch {
 
 class Win32Desktop final : public Desktop {
 public:
-    // `mainWindow` takes no input while a launch waits for a window.
-    explicit Win32Desktop(HWND& mainWindow) : mainWindow_(mainWindow) {}
+    // The program's own window: never taken for the started program's, and
+    // kept from input while a launch waits for a window.
+    void SetMainWindow(HWND mainWindow) { mainWindow_ = mainWindow; }
 
     StartOutcome StartProgram(const std::wstring& commandText) override;
     WindowHandle WaitForProgramWindow(std::chrono::milliseconds timeout) override;
@@ -19,7 +20,7 @@ public:
     void MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) override;
 
 private:
-    HWND& mainWindow_;
+    HWND mainWindow_ = nullptr;
     UniqueKernelHandle startedProcess_;
 };
 

@@ -7,8 +7,14 @@
 namespace resolaunch {
 namespace {
 
-// The 124-byte form of DEVMODEA ends with dmDisplayFrequency.
-static_assert(offsetof(DEVMODEA, dmDisplayFrequency) + sizeof(DWORD) == kModeRequestSize);
+// The portable copies of the platform's values are the platform's values.
+static_assert(offsetof(DEVMODEA, dmDisplayFrequency) + sizeof(DWORD) == kModeRequestSize,
+              "the 124-byte form of DEVMODEA ends with dmDisplayFrequency");
+static_assert(kModeRequestFields == (DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT));
+static_assert(kChangeTest == CDS_TEST);
+static_assert(kChangeUpdateRegistry == CDS_UPDATEREGISTRY);
+static_assert(kChangeSuccessful == DISP_CHANGE_SUCCESSFUL);
+static_assert(kChangeRestart == DISP_CHANGE_RESTART);
 
 // The record is a full DEVMODEA, so whatever the platform writes stays inside
 // it, but it announces only 124 bytes and no driver data.

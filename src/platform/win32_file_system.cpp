@@ -20,10 +20,10 @@ std::wstring Win32FileSystem::ProgramPath() {
             path.resize(length);
             return path;
         }
-        if (path.size() >= 32768) {  // longer than any path the platform allows
+        if (path.size() >= kLongestPath) {
             return std::wstring();
         }
-        path.resize(path.size() * 2);
+        path.resize(std::min(path.size() * 2, kLongestPath));
     }
 }
 

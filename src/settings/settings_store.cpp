@@ -2,29 +2,9 @@
 
 namespace resolaunch {
 
-std::wstring FolderOf(const std::wstring& programPath) {
-    const std::size_t slash = programPath.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) {
-        return std::wstring();
-    }
-    std::wstring folder = programPath.substr(0, slash);
-    if (folder.size() == 2 && folder[1] == L':') {
-        folder += L'\\';  // the root of a drive keeps its "\"
-    }
-    return folder;
-}
-
-std::wstring SettingsFilePath(const std::wstring& folder) {
-    std::wstring path = folder;
-    if (path.empty() || path.back() != L'\\') {
-        path += L'\\';
-    }
-    return path + kSettingsFileName;
-}
-
 std::wstring SettingsStore::Path() {
     const std::wstring folder = FolderOf(files_.ProgramPath());
-    return folder.empty() ? std::wstring() : SettingsFilePath(folder);
+    return folder.empty() ? std::wstring() : PathInFolder(folder, kSettingsFileName);
 }
 
 std::optional<SavedSettings> SettingsStore::Load() {

@@ -4,19 +4,13 @@
 #include <string>
 
 #include "platform/ansi_codec.h"
+#include "platform/file_path.h"
 #include "platform/file_system.h"
 #include "settings/settings_format.h"
 
 namespace resolaunch {
 
 inline constexpr const wchar_t* kSettingsFileName = L"path.txt";
-
-// The folder of a program given its full path, as the platform reports it:
-// without a trailing "\" except at the root of a drive ("C:\").
-std::wstring FolderOf(const std::wstring& programPath);
-
-// The folder, one "\" and "path.txt".
-std::wstring SettingsFilePath(const std::wstring& folder);
 
 // path.txt beside the program: read whole, written atomically.
 class SettingsStore {

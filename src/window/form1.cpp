@@ -1,7 +1,6 @@
 #include "window/form1.h"
 
 #include <algorithm>
-#include <map>
 
 #include "modes/mode_label.h"
 #include "window/screen_coordinate.h"
@@ -28,7 +27,6 @@ public:
     HiddenForm(FormControls& controls, bool hide) : controls_(controls), hidden_(hide) {
         if (hidden_) {
             controls_.HideForm();
-            controls_.ProcessPendingMessages();
         }
     }
     HiddenForm(const HiddenForm&) = delete;
@@ -63,30 +61,47 @@ void Form1::Form_Load(const std::vector<std::wstring>& modeLabels) {
 }
 
 std::vector<std::wstring> Form1::LoadModeList() {
-    const int32_t count = modes_.LoadDisplayModes();
+    modes_.LoadDisplayModes();
     const std::vector<DisplayMode>& table = modes_.DisplayModes();
-
-    // The test asks only for depth and size, so its result is the same for
-    // every refresh rate of a size: test each distinct mode once.
-    std::map<DisplayMode, int32_t> results;
-    ModeRequest request;
+    const std::vector<int32_t> results = modes_.TestEachDisplayMode();
 
     std::vector<std::wstring> labels;
-    labels.reserve(static_cast<std::size_t>(count));
-    for (int32_t i = 0; i < count; ++i) {
-        const DisplayMode& mode = table[static_cast<std::size_t>(i)];
-        auto [found, untested] = results.try_emplace(mode, 0);
-        if (untested) {
-            request.dmSize = kModeRequestSize;
-            request.dmFields = kModeRequestFields;
-            request.dmBitsPerPel = static_cast<uint32_t>(int32_t{mode.Bits});
-            request.dmPelsWidth = static_cast<uint32_t>(mode.Width);
-            request.dmPelsHeight = static_cast<uint32_t>(mode.Height);
-            found->second = modes_.TestDisplayMode(request);
-        }
-        labels.push_back(ModeLabel(mode, found->second));
+    labels.reserve(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        labels.push_back(ModeLabel(table[i], results[i]));
     }
     return labels;
+}
+
+void Form1::Click(ControlId button) {
+    switch (button) {
+    case kCommand1Launch:
+        Command1_Click(0);
+        break;
+    case kCommand1Stay:
+        Command1_Click(1);
+        break;
+    case kCommand2:
+        Command2_Click();
+        break;
+    case kCommand3:
+        Command3_Click();
+        break;
+    case kCommand4:
+        Command4_Click();
+        break;
+    case kCommand5:
+        Command5_Click();
+        break;
+    case kCommand6:
+        Command6_Click();
+        break;
+    case kCommand7:
+        Command7_Click();
+        break;
+    default:
+        break;  // not a button
+    }
 }
 
 void Form1::Command1_Click(int16_t Index) {
@@ -104,6 +119,11 @@ void Form1::Command1_Click(int16_t Index) {
     const std::wstring command = controls_.Text(TextBox::Text1);
 
     HiddenForm hidden(controls_, Index == 0);
+    if (Index == 0 && !controls_.ProcessPendingMessages()) {
+        // A click queued behind this one has ended the program meanwhile.
+        hidden.Keep();
+        return;
+    }
     const StartOutcome outcome = desktop_.StartProgram(command);
     if (!outcome.started) {
         hidden.ShowAgain();
@@ -121,8 +141,8 @@ void Form1::Command1_Click(int16_t Index) {
         // A window that has gone before its rectangle could be read is left alone.
         if (const std::optional<WindowRect> rect = desktop_.WindowRectOf(TargetWindow)) {
             TargetRect = *rect;
-            desktop_.MoveWindowTo(TargetWindow, *x, *y, Grown(rect->left, rect->right, 3),
-                                  Grown(rect->top, rect->bottom, 20));
+            desktop_.MoveWindowTo(TargetWindow, *x, *y, Grown(rect->left, rect->right, kPlacedWindowExtraWidth),
+                                  Grown(rect->top, rect->bottom, kPlacedWindowExtraHeight));
         }
     }
 

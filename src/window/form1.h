@@ -7,14 +7,18 @@
 #include "platform/desktop.h"
 #include "settings/settings_store.h"
 #include "window/form_controls.h"
+#include "window/form_events.h"
 
 namespace resolaunch {
 
 // The main window's event handlers, free of any platform code.
-class Form1 {
+class Form1 final : public FormEvents {
 public:
     // How long a launch waits for the started program to show its window.
     static constexpr std::chrono::milliseconds kProgramWindowWait{10000};
+    // The placed window grows by this much (pixels), whatever its size.
+    static constexpr int32_t kPlacedWindowExtraWidth = 3;
+    static constexpr int32_t kPlacedWindowExtraHeight = 20;
 
     Form1(Module1& modes, FormControls& controls, UserMessages& messages, SettingsStore& settings, Desktop& desktop)
         : modes_(modes), controls_(controls), messages_(messages), settings_(settings), desktop_(desktop) {}
@@ -26,8 +30,11 @@ public:
 
     // The two halves of start-up. The first touches no control, so it may
     // run on another thread while the window is being built.
-    std::vector<std::wstring> LoadModeList();
-    void Form_Load(const std::vector<std::wstring>& modeLabels);
+    std::vector<std::wstring> LoadModeList() override;
+    void Form_Load(const std::vector<std::wstring>& modeLabels) override;
+
+    // Runs the click handler of the button.
+    void Click(ControlId button) override;
 
     // Any nonzero mode loads path.txt into the controls, zero saves them.
     // Never reports a failure: a file that cannot be read changes nothing, a

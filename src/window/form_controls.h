@@ -37,8 +37,9 @@ public:
     virtual WindowHandle FormWindow() = 0;
     virtual void HideForm() = 0;
     virtual void ShowForm() = 0;
-    // Lets the window messages already queued run, once.
-    virtual void ProcessPendingMessages() = 0;
+    // Lets the window messages already queued run, once. False when one of
+    // them has ended the program.
+    virtual bool ProcessPendingMessages() = 0;
     // Ends the program: nothing more runs, nothing is saved.
     virtual void EndProgram() = 0;
 };

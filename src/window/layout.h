@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 
 namespace resolaunch {
 
@@ -47,23 +48,49 @@ struct ControlSpec {
 
 // The controls in tab order, which is also the order they are created in.
 inline constexpr std::array<ControlSpec, 16> kFormControls{{
+    // Command1(0) — start the program of Text1, place its window, then end ResoLaunch.
     {kCommand1Launch, "Command1", 0, ControlKind::Button, L"起動＞終了", 3480, 720, 1575, 495},
+    // Text1 — the program to start: a path, or a command line with arguments.
     {kText1, "Text1", -1, ControlKind::TextBox, L"Text1", 120, 360, 3255, 270},
+    // Command2 — choose the program in a file dialog and save the settings.
     {kCommand2, "Command2", -1, ControlKind::Button, L"実行ファイル選択", 3480, 120, 1575, 495},
+    // Label1 — caption of Text1.
     {kLabel1, "Label1", -1, ControlKind::Label, L"実行ファイル名", 1080, 120, 1335, 255},
+    // Command1(1) — start the program of Text1 and place its window; ResoLaunch stays.
     {kCommand1Stay, "Command1", 1, ControlKind::Button, L"起動＞待機", 3480, 1320, 1575, 495},
+    // List1 — every display mode, in the driver's order, with its test result.
     {kList1, "List1", -1, ControlKind::ListBox, L"", 120, 1320, 3255, 3300},
+    // Command3 — switch to the selected mode, save the settings, report a failure.
     {kCommand3, "Command3", -1, ControlKind::Button, L"解像度変更", 3480, 1920, 1575, 495},
+    // Command4 — Command3, then Command1(1).
     {kCommand4, "Command4", -1, ControlKind::Button, L"解像度変更＞起動", 3480, 2520, 1575, 495},
+    // Text2 — X of the placed window, in screen pixels.
     {kText2, "Text2", -1, ControlKind::TextBox, L"0", 720, 960, 975, 270},
+    // Text3 — Y of the placed window, in screen pixels.
     {kText3, "Text3", -1, ControlKind::TextBox, L"0", 2040, 960, 975, 270},
+    // LABEL2(0) — caption of Text2.
     {kLabel2X, "LABEL2", 0, ControlKind::Label, L"X", 480, 960, 135, 255},
+    // LABEL2(1) — caption of Text3.
     {kLabel2Y, "LABEL2", 1, ControlKind::Label, L"Y", 1800, 960, 135, 255},
+    // Label3 — caption of the X/Y row.
     {kLabel3, "Label3", -1, ControlKind::Label, L"実行アプリケーション表示位置", 480, 720, 2535, 255},
+    // Command5 — return to the mode stored as the default.
     {kCommand5, "Command5", -1, ControlKind::Button, L"変更前の解像度に戻す", 3480, 3720, 1575, 495},
+    // Command6 — end ResoLaunch, leaving the mode as it is.
     {kCommand6, "Command6", -1, ControlKind::Button, L"終了", 3480, 4320, 1575, 495},
+    // Command7 — return to the default mode, then end ResoLaunch.
     {kCommand7, "Command7", -1, ControlKind::Button, L"解像度を戻す＞終了", 3480, 3120, 1575, 495},
 }};
+
+// The table's entry for a control.
+constexpr const ControlSpec& FormControl(ControlId id) {
+    for (const ControlSpec& spec : kFormControls) {
+        if (spec.id == id) {
+            return spec;
+        }
+    }
+    throw std::out_of_range("no such control");  // a compile-time error in a constant expression
+}
 
 // Twips to pixels at `dpi`, rounded to the nearest pixel as MulDiv does.
 constexpr int TwipsToPixels(int twips, int dpi) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "platform/file_system.h"
 #include "platform/win32_messages.h"
 #include "platform/win32_system_function.h"
 #include "window/handler_boundary.h"
@@ -69,17 +70,18 @@ bool IsPushButton(HWND window) {
 }  // namespace
 
 MainWindow::~MainWindow() {
-    if (hwnd_ != nullptr) {
-        ::DestroyWindow(hwnd_);
-    }
+    // No event reaches the handlers while the window goes.
+    events_ = nullptr;
+    window_.reset();
 }
 
-bool MainWindow::Create() {
+bool MainWindow::Create(FormEvents& events) {
+    events_ = &events;
     // The display queries take a good part of start-up: they run beside the
     // building of the window. (Loading a DLL there too can deadlock with the
     // first window calls of this thread: leave that to this thread.)
     std::future<std::vector<std::wstring>> modeLabels =
-        std::async(std::launch::async, [this] { return form1_.LoadModeList(); });
+        std::async(std::launch::async, [&events] { return events.LoadModeList(); });
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -101,15 +103,15 @@ bool MainWindow::Create() {
                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this) == nullptr) {
         return false;
     }
-    dpi_ = ::GetDpiForWindow(hwnd_);
+    dpi_ = ::GetDpiForWindow(Handle());
     UpdateFonts();
     CreateControls();
     ResizeClientArea();
 
-    RunHandler(*this, [&] { form1_.Form_Load(modeLabels.get()); });
+    RunHandler(*this, [&] { events.Form_Load(modeLabels.get()); });
 
-    ::ShowWindow(hwnd_, SW_SHOWNORMAL);
-    ::UpdateWindow(hwnd_);
+    ::ShowWindow(Handle(), SW_SHOWNORMAL);
+    ::UpdateWindow(Handle());
     ::SetFocus(Control(kCommand1Launch));
     return true;
 }
@@ -132,7 +134,7 @@ void MainWindow::CreateControls() {
         const ControlClass cls = ClassOf(item.kind);
         const RECT rect = ControlRect(item);
         controls_[i] = ::CreateWindowExW(cls.exStyle, cls.name, item.text, cls.style, rect.left, rect.top,
-                                         rect.right - rect.left, rect.bottom - rect.top, hwnd_,
+                                         rect.right - rect.left, rect.bottom - rect.top, Handle(),
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance_, nullptr);
         if (controls_[i] == nullptr) {
             throw std::runtime_error("CreateWindowEx failed for a control");
@@ -147,7 +149,7 @@ void MainWindow::CreateControls() {
 
 void MainWindow::UpdateFonts() {
     // A text box is the tightest fit: its height less its two border lines.
-    const int textBoxHeight = TwipsToPixels(270, static_cast<int>(dpi_));
+    const int textBoxHeight = TwipsToPixels(FormControl(kText1).height, static_cast<int>(dpi_));
     const int border = ::GetSystemMetricsForDpi(SM_CYBORDER, dpi_);
     UniqueFont uiFont = CreateMessageFont(dpi_, textBoxHeight - 2 * border);
     UniqueFont listFont = CreateFixedPitchFont(uiFont.get());
@@ -174,7 +176,7 @@ void MainWindow::ResizeClientArea() {
     const int dpi = static_cast<int>(dpi_);
     RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
     ::AdjustWindowRectExForDpi(&frame, kFormStyle, FALSE, kFormExStyle, dpi_);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -237,14 +239,13 @@ std::optional<std::wstring> MainWindow::ShowOpenDialog() {
     if (getOpenFileName == nullptr || commDlgExtendedError == nullptr) {
         throw std::runtime_error("comdlg32.dll is not available");
     }
-    // Room for the longest path the platform allows.
-    std::wstring buffer(32768, L'\0');
+    std::wstring buffer(kLongestPath, L'\0');
     const auto open = [&](const std::wstring& initialName) {
         std::fill(buffer.begin(), buffer.end(), L'\0');
         initialName.copy(buffer.data(), std::min(initialName.size(), buffer.size() - 1));
         OPENFILENAMEW dialog{};
         dialog.lStructSize = sizeof(dialog);
-        dialog.hwndOwner = hwnd_;
+        dialog.hwndOwner = Handle();
         dialog.lpstrFilter = L"実行ファイル\0*.exe\0";
         dialog.nFilterIndex = 1;
         dialog.lpstrFile = buffer.data();
@@ -265,15 +266,15 @@ std::optional<std::wstring> MainWindow::ShowOpenDialog() {
     return dialogFileName_;
 }
 
-WindowHandle MainWindow::FormWindow() { return reinterpret_cast<WindowHandle>(hwnd_); }
+WindowHandle MainWindow::FormWindow() { return reinterpret_cast<WindowHandle>(Handle()); }
 
-void MainWindow::HideForm() { ::ShowWindow(hwnd_, SW_HIDE); }
+void MainWindow::HideForm() { ::ShowWindow(Handle(), SW_HIDE); }
 
-void MainWindow::ShowForm() { ::ShowWindow(hwnd_, SW_SHOW); }
+void MainWindow::ShowForm() { ::ShowWindow(Handle(), SW_SHOW); }
 
-void MainWindow::ProcessPendingMessages() { ProcessQueuedMessages(); }
+bool MainWindow::ProcessPendingMessages() { return ProcessQueuedMessages() && window_; }
 
-void MainWindow::EndProgram() { ::DestroyWindow(hwnd_); }
+void MainWindow::EndProgram() { ::DestroyWindow(Handle()); }
 
 void MainWindow::AppendListEntries(const std::vector<std::wstring>& entries) {
     const HWND list = Control(kList1);
@@ -292,14 +293,14 @@ void MainWindow::AppendListEntries(const std::vector<std::wstring>& entries) {
 }
 
 void MainWindow::ShowMessage(const std::wstring& text) {
-    ::MessageBoxW(hwnd_, text.c_str(), kAppTitle, MB_OK);
+    ::MessageBoxW(Handle(), text.c_str(), kAppTitle, MB_OK);
 }
 
 void MainWindow::OnCommand(int id, int notification) {
     if (id == IDOK && notification == 0) {
         // Enter from the dialog manager: it presses only the button that has the focus.
         const HWND focus = ::GetFocus();
-        if (focus != nullptr && ::GetParent(focus) == hwnd_ && IsPushButton(focus)) {
+        if (focus != nullptr && ::GetParent(focus) == Handle() && IsPushButton(focus)) {
             ::SendMessageW(focus, BM_CLICK, 0, 0);
         }
         return;
@@ -307,33 +308,8 @@ void MainWindow::OnCommand(int id, int notification) {
     if (notification != BN_CLICKED) {
         return;
     }
-    switch (id) {
-    case kCommand1Launch:
-        form1_.Command1_Click(0);
-        break;
-    case kCommand1Stay:
-        form1_.Command1_Click(1);
-        break;
-    case kCommand2:
-        form1_.Command2_Click();
-        break;
-    case kCommand3:
-        form1_.Command3_Click();
-        break;
-    case kCommand4:
-        form1_.Command4_Click();
-        break;
-    case kCommand5:
-        form1_.Command5_Click();
-        break;
-    case kCommand6:
-        form1_.Command6_Click();
-        break;
-    case kCommand7:
-        form1_.Command7_Click();
-        break;
-    default:
-        break;
+    if (events_ != nullptr) {
+        events_->Click(static_cast<ControlId>(id));
     }
 }
 
@@ -346,10 +322,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Keep the focused control across deactivation, as a dialog does.
         if (LOWORD(wParam) == WA_INACTIVE) {
             const HWND focus = ::GetFocus();
-            if (focus != nullptr && ::IsChild(hwnd_, focus)) {
+            if (focus != nullptr && ::IsChild(Handle(), focus)) {
                 focusBeforeDeactivation_ = focus;
             }
-        } else if (!::IsIconic(hwnd_)) {
+        } else if (!::IsIconic(Handle())) {
             const HWND target = focusBeforeDeactivation_ != nullptr ? focusBeforeDeactivation_ : Control(kCommand1Launch);
             ::SetFocus(target);
             return 0;
@@ -360,7 +336,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         UpdateFonts();
         ApplyLayout();
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+        ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
@@ -370,14 +346,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    return ::DefWindowProcW(Handle(), message, wParam, lParam);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     MainWindow* self = nullptr;
     if (message == WM_NCCREATE) {
         self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
+        self->window_.reset(hwnd);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     } else {
         self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -387,7 +363,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
+        self->window_.release();  // destroyed already
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
     try {

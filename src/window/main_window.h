@@ -4,20 +4,16 @@
 
 #include <array>
 
-#include "modes/module1.h"
-#include "platform/win32_desktop.h"
-#include "platform/win32_display_settings.h"
-#include "platform/win32_file_system.h"
 #include "platform/win32_handles.h"
-#include "settings/settings_store.h"
-#include "window/form1.h"
 #include "window/form_controls.h"
+#include "window/form_events.h"
 #include "window/layout.h"
 
 namespace resolaunch {
 
-// The one window of the program, Form1, with its controls. Owns the handlers
-// and the platform services they use.
+// The one window of the program, Form1, with its controls: it lays them out
+// at the window's DPI, shows them to the handlers as FormControls and
+// UserMessages, and hands its events to them.
 class MainWindow final : public FormControls, public UserMessages {
 public:
     explicit MainWindow(HINSTANCE instance) : instance_(instance) {}
@@ -25,11 +21,13 @@ public:
     MainWindow& operator=(const MainWindow&) = delete;
     ~MainWindow() override;
 
-    // Creates the window and its controls, runs the load handler and shows
-    // the window. False when the window could not be created.
-    bool Create();
+    // Creates the window and its controls, runs the load event and shows the
+    // window; every later event goes to `events` too. False when the window
+    // could not be created.
+    bool Create(FormEvents& events);
 
-    HWND Handle() const { return hwnd_; }
+    // Null once the window has been destroyed.
+    HWND Handle() const { return window_.get(); }
 
     std::wstring Text(TextBox box) override;
     void SetText(TextBox box, const std::wstring& text) override;
@@ -42,7 +40,7 @@ public:
     WindowHandle FormWindow() override;
     void HideForm() override;
     void ShowForm() override;
-    void ProcessPendingMessages() override;
+    bool ProcessPendingMessages() override;
     void EndProgram() override;
 
     void ShowMessage(const std::wstring& text) override;
@@ -62,21 +60,15 @@ private:
     HWND Control(TextBox box) const;
 
     HINSTANCE instance_;
-    HWND hwnd_ = nullptr;
+    FormEvents* events_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     HWND focusBeforeDeactivation_ = nullptr;
     std::array<HWND, kFormControls.size()> controls_{};
     UniqueFont uiFont_;
     UniqueFont listFont_;
     std::wstring dialogFileName_;  // CommonDialog1's file name
-
-    Win32DisplaySettings display_;
-    Module1 module1_{display_};
-    Win32FileSystem files_;
-    Win32AnsiCodec ansi_;
-    SettingsStore settings_{files_, ansi_};
-    Win32Desktop desktop_{hwnd_};
-    Form1 form1_{module1_, *this, *this, settings_, desktop_};
+    // Last, so that it goes first, while everything it uses is still there.
+    UniqueWindow window_;
 };
 
 }  // namespace resolaunch

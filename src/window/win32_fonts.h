@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "window/main_window.h"
+#include "platform/win32_handles.h"
 
 namespace resolaunch {
 

@@ -120,6 +120,19 @@ TEST_F(LaunchAndPlace, LaunchAndExitHidesTheMainWindowPlacesTheWindowAndEnds) {
     EXPECT_EQ(WindowsTitled(title_).size(), 1u);
 }
 
+TEST_F(LaunchAndPlace, TwoClicksOfLaunchAndExitBackToBackStartTheProgramOnce) {
+    ASSERT_TRUE(Enter(target_, L"37", L"41"));
+    const HWND button = app_.Button(kLaunchAndExit);
+    ASSERT_TRUE(app_.Press(button));
+    ASSERT_TRUE(app_.Press(button));
+
+    ASSERT_TRUE(WaitForPlacedTarget(title_, report_));
+    ASSERT_TRUE(app_.WaitForExit()) << "ResoLaunch still runs " << kExitTimeout.count() << " ms after the move";
+    // A second start would report itself at once; give it the time a start takes.
+    EXPECT_FALSE(WaitUntil([&] { return ReadTargetReport(report_).size() > 1; }, 2s))
+        << "the program was started " << ReadTargetReport(report_).size() << " times";
+}
+
 TEST_F(LaunchAndPlace, PathInAFolderWithASpaceStartsExactlyThatProgramInItsFolder) {
     // A naive start of "...\Game Folder\delayed_window.exe" unquoted would
     // run "...\Game.exe" first: that decoy reports itself if started.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ public:
     WindowHandle WaitForProgramWindow(std::chrono::milliseconds timeout) override {
         log_.push_back(L"wait");
         waitedFor = timeout;
+        if (waitFails) {
+            throw std::runtime_error("the wait failed");
+        }
         return programWindow;
     }
     WindowHandle ForegroundWindow() override {
@@ -46,6 +50,7 @@ public:
     };
 
     bool startSucceeds = true;
+    bool waitFails = false;
     WindowHandle programWindow = 0;
     WindowHandle foreground = 0;
     std::map<WindowHandle, WindowRect> rects;

@@ -4,6 +4,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -52,6 +53,9 @@ public:
         }
         files[to] = found->second;
         files.erase(from);
+        if (log != nullptr) {
+            log->push_back(L"save " + to.substr(to.find_last_of(L'\\') + 1));
+        }
         return true;
     }
 
@@ -61,6 +65,7 @@ public:
     std::map<std::wstring, std::string> files;
     std::set<std::wstring> unreadable;
     Fault fault = Fault::None;
+    std::vector<std::wstring>* log = nullptr;  // where a file put in place is noted, when set
 };
 
 }  // namespace resolaunch::testing

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "window/form_controls.h"
@@ -50,7 +52,14 @@ public:
         visible = true;
         changes.push_back(L"show");
     }
-    void ProcessPendingMessages() override { changes.push_back(L"pending"); }
+    // Runs what was queued (once), as the pass over pending messages would.
+    bool ProcessPendingMessages() override {
+        changes.push_back(L"pending");
+        if (queued) {
+            std::exchange(queued, nullptr)();
+        }
+        return !ended;
+    }
     void EndProgram() override {
         ended = true;
         changes.push_back(L"end");
@@ -62,6 +71,7 @@ public:
     int16_t listIndex = -1;
     std::wstring dialogFileName;
     std::optional<std::wstring> dialogChoice;  // what the user picks; nothing cancels
+    std::function<void()> queued;              // a click waiting in the queue
     int appendCalls = 0;
     WindowHandle formWindow = 0x1000;
     bool visible = true;

@@ -9,9 +9,12 @@
 
 namespace resolaunch::testing {
 
-// Form1 wired to fakes of everything it uses. Window actions, messages and
-// desktop calls share one log, controls.changes, so tests can check order.
+// Form1 wired to fakes of everything it uses. Window actions, messages,
+// saved files and desktop calls share one log, controls.changes, so tests
+// can check order.
 struct FormHarness {
+    FormHarness() { files.log = &controls.changes; }
+
     FakeDisplaySettings display;
     FakeFormControls controls;
     FakeUserMessages messages{controls.changes};

@@ -112,6 +112,29 @@ TEST_F(ButtonCommandsTest, ChangeResolutionSwitchesThenSavesThenReports) {
     }
 }
 
+TEST_F(ButtonCommandsTest, ChangeResolutionSwitchesThenSavesThenReportsInThatOrder) {
+    LogSwitches();
+    display.switchResult = 1;
+    controls.SetListIndex(1);
+    controls.changes.clear();
+    form.Command3_Click();
+    EXPECT_THAT(controls.changes, ElementsAre(L"switch", L"save path.txt", L"message"));
+}
+
+TEST_F(ButtonCommandsTest, EachButtonRunsItsOwnHandler) {
+    LogSwitches();
+    form.Click(kLabel1);  // not a button: nothing
+    form.Click(kCommand5);
+    EXPECT_THAT(controls.changes, ElementsAre(L"switch"));
+    EXPECT_FALSE(controls.ended);
+    form.Click(kCommand6);
+    EXPECT_THAT(controls.changes, ElementsAre(L"switch", L"end"));
+
+    controls.changes.clear();
+    form.Click(kCommand1Stay);
+    EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"wait", L"move"));
+}
+
 TEST_F(ButtonCommandsTest, ARefusedModeIsSavedAndReportedWithoutASwitch) {
     display.testResult = [](const ModeRequest&) { return -2; };
     controls.SetListIndex(2);
@@ -130,7 +153,7 @@ TEST_F(ButtonCommandsTest, ChangeThenLaunchLaunchesAfterTheMessageWhateverTheRes
         controls.changes.clear();
         form.Command4_Click();
 
-        std::vector<std::wstring> expected;
+        std::vector<std::wstring> expected{L"save path.txt"};
         if (switched != 0) {
             expected.push_back(L"message");
         }
@@ -149,7 +172,8 @@ TEST_F(ButtonCommandsTest, ChooseExecutablePutsTheChoiceInText1AndSaves) {
     controls.dialogChoice = L"C:\\New Folder\\new.exe";
     controls.changes.clear();
     form.Command2_Click();
-    EXPECT_THAT(controls.changes, ElementsAre(L"dialog opens on C:\\Old\\old.exe", L"Text1=C:\\New Folder\\new.exe"));
+    EXPECT_THAT(controls.changes, ElementsAre(L"dialog opens on C:\\Old\\old.exe", L"Text1=C:\\New Folder\\new.exe",
+                                              L"save path.txt"));
     EXPECT_EQ(files.files[kPath], "\"C:\\New Folder\\new.exe\",\"0\",\"0\",-1\r\n");
 
     controls.changes.clear();

@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+#include <tuple>
+
 #include "fake_display_settings.h"
 #include "modes/module1.h"
 
@@ -10,6 +13,7 @@ namespace {
 using ::testing::_;
 using ::testing::ElementsAre;
 using ::testing::Return;
+using testing::DriverModes;
 using testing::FakeDisplaySettings;
 
 class MockDisplaySettings : public DisplaySettings {
@@ -102,6 +106,37 @@ TEST(TestDisplayMode, PassesTheResultThroughUnchanged) {
         ModeRequest request;
         EXPECT_EQ(module.TestDisplayMode(request), result);
     }
+}
+
+TEST(TestEachDisplayMode, TestsEachDistinctModeOnceWithADepthAndSizeRequest) {
+    FakeDisplaySettings display(DriverModes(20, {32, 16, 8}, 5));  // 300 modes, 60 distinct
+    Module1 module(display);
+    module.LoadDisplayModes();
+
+    EXPECT_EQ(module.TestEachDisplayMode().size(), 300u);
+    EXPECT_EQ(display.testCalls, 60);
+    std::set<std::tuple<uint32_t, uint32_t, uint32_t>> tested;
+    for (const auto& call : display.changeCalls) {
+        ASSERT_EQ(call.flags, kChangeTest) << "testing must never switch the screen";
+        ASSERT_TRUE(call.request.has_value());
+        EXPECT_EQ(call.request->dmSize, 124);
+        EXPECT_EQ(call.request->dmFields, 0x001C0000u);
+        tested.insert({call.request->dmBitsPerPel, call.request->dmPelsWidth, call.request->dmPelsHeight});
+    }
+    EXPECT_EQ(tested.size(), 60u);
+}
+
+TEST(TestEachDisplayMode, DuplicatesShareTheAnswerAndOtherDepthsAreTestedOnTheirOwn) {
+    // 800x600 at two refresh rates around another mode, and at a second depth.
+    FakeDisplaySettings display({{32, 800, 600, 60}, {32, 1024, 768, 60}, {32, 800, 600, 75}, {16, 800, 600, 60}});
+    display.testResult = [](const ModeRequest& r) {
+        return r.dmBitsPerPel == 16 ? -2 : r.dmPelsWidth == 800 ? 1 : 0;
+    };
+    Module1 module(display);
+    module.LoadDisplayModes();
+
+    EXPECT_THAT(module.TestEachDisplayMode(), ElementsAre(1, 0, 1, -2));
+    EXPECT_EQ(display.testCalls, 3);
 }
 
 }  // namespace

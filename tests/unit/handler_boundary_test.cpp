@@ -42,11 +42,19 @@ TEST(RunHandler, AnythingThrownIsCaught) {
     EXPECT_THAT(Utf8(messages.shown[0]), StartsWith(kHeadline));
 }
 
-TEST(RunHandler, AMessageBoxThatFailsToo) {
+TEST(RunHandler, AMessageBoxThatFailsTooIsTriedOnceAndTheProgramGoesOn) {
     struct BrokenMessages : UserMessages {
-        void ShowMessage(const std::wstring&) override { throw std::bad_alloc(); }
+        void ShowMessage(const std::wstring&) override {
+            ++tries;
+            throw std::bad_alloc();
+        }
+        int tries = 0;
     } messages;
-    EXPECT_NO_THROW(RunHandler(messages, [] { throw std::runtime_error("first"); }));
+    bool after = false;
+    RunHandler(messages, [] { throw std::runtime_error("first"); });
+    RunHandler(messages, [&] { after = true; });
+    EXPECT_EQ(messages.tries, 1);
+    EXPECT_TRUE(after);
 }
 
 TEST(UnexpectedFailureMessage, KeepsOnlyPrintableAsciiOfTheDetail) {

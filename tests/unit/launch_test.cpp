@@ -3,6 +3,7 @@
 
 #include "form_harness.h"
 #include "utf8.h"
+#include "window/handler_boundary.h"
 #include "window/screen_coordinate.h"
 
 namespace resolaunch {
@@ -12,6 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::Optional;
 using testing::FakeDesktop;
+using testing::FormHarness;
 
 const std::wstring kBadY = L"表示位置 Y には整数を入力して下さい。";
 const std::wstring kBadX = L"表示位置 X には整数を入力して下さい。";
@@ -124,6 +126,31 @@ TEST_F(LaunchTest, AFailedStartShowsTheCommandAndTheReasonAndTheWindowAgain) {
     EXPECT_TRUE(controls.visible);
     EXPECT_FALSE(controls.ended);
     EXPECT_TRUE(desktop.moves.empty());
+}
+
+TEST_F(LaunchTest, AFailureAfterTheWindowWasHiddenShowsItAgainBeforeTheReport) {
+    desktop.waitFails = true;
+    RunHandler(messages, [&] { form.Command1_Click(0); });
+    EXPECT_THAT(controls.changes, ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"wait", L"show",
+                                              L"message"));
+    EXPECT_TRUE(controls.visible);
+    EXPECT_FALSE(controls.ended);
+}
+
+TEST_F(LaunchTest, AClickQueuedBehindLaunchAndExitThatEndsTheProgramIsTheLastThingDone) {
+    // 起動＞終了 twice, back to back: the second click runs in the first one's pass.
+    controls.queued = [this] { form.Command1_Click(0); };
+    form.Command1_Click(0);
+    EXPECT_THAT(desktop.started, ElementsAre(L"C:\\Games\\game.exe")) << "started twice";
+    EXPECT_EQ(desktop.moves.size(), 1u) << "the window grew twice";
+    EXPECT_TRUE(controls.ended);
+
+    // 終了 queued behind it: nothing is started at all.
+    FormHarness other;
+    other.controls.queued = [&other] { other.form.Command6_Click(); };
+    other.form.Command1_Click(0);
+    EXPECT_THAT(other.desktop.started, IsEmpty());
+    EXPECT_FALSE(other.controls.visible) << "shown again while the program ends";
 }
 
 TEST_F(LaunchTest, AnEmptyCommandIsAFailedStart) {

@@ -7,16 +7,29 @@
 namespace resolaunch {
 namespace {
 
-TEST(Layout, EveryPlaceAndSizeIsAWholePixelAt96Dpi) {
-    EXPECT_EQ(kClientWidthTwips % 15, 0);
-    EXPECT_EQ(kClientHeightTwips % 15, 0);
-    for (const ControlSpec& c : kFormControls) {
-        SCOPED_TRACE(c.name);
-        for (int twips : {c.left, c.top, c.width, c.height}) {
-            EXPECT_EQ(twips % 15, 0);
-            EXPECT_EQ(TwipsToPixels(twips, 96) * 15, twips);
-        }
+TEST(Layout, TheButtonsStandInOneColumn600TwipsApartInTheirOwnOrder) {
+    // Top to bottom; Command7 stands above Command5 and Command6 though it is last in tab order.
+    const ControlId column[] = {kCommand2, kCommand1Launch, kCommand1Stay, kCommand3,
+                                kCommand4, kCommand7,       kCommand5,     kCommand6};
+    int top = 120;
+    for (ControlId id : column) {
+        const ControlSpec& button = FormControl(id);
+        SCOPED_TRACE(button.name);
+        EXPECT_EQ(button.kind, ControlKind::Button);
+        EXPECT_EQ(button.left, 3480);
+        EXPECT_EQ(button.top, top);
+        EXPECT_EQ(button.width, 1575);
+        EXPECT_EQ(button.height, 495);
+        top += 600;
     }
+    EXPECT_EQ(kFormControls.back().id, kCommand7);
+}
+
+TEST(Layout, TheListFillsTheLeftColumnBelowTheXYRow) {
+    const ControlSpec& list = FormControl(kList1);
+    EXPECT_EQ(list.top + list.height, 4620);
+    EXPECT_GT(list.top, FormControl(kText2).top + FormControl(kText2).height);
+    EXPECT_EQ(list.left + list.width, FormControl(kText1).left + FormControl(kText1).width);
 }
 
 TEST(Layout, ControlIdsAreDistinctAndAvoidOkAndCancel) {

@@ -1,0 +1,31 @@
+#include "app/application.h"
+
+#include "modes/module1.h"
+#include "platform/win32_desktop.h"
+#include "platform/win32_display_settings.h"
+#include "platform/win32_file_system.h"
+#include "platform/win32_messages.h"
+#include "settings/settings_store.h"
+#include "window/form1.h"
+#include "window/main_window.h"
+
+namespace resolaunch {
+
+int RunApplication(HINSTANCE instance) {
+    Win32DisplaySettings display;
+    Module1 module1(display);
+    Win32FileSystem files;
+    Win32AnsiCodec ansi;
+    SettingsStore settings(files, ansi);
+    Win32Desktop desktop;
+
+    MainWindow window(instance);
+    Form1 form(module1, window, window, settings, desktop);
+    if (!window.Create(form)) {
+        return 1;
+    }
+    desktop.SetMainWindow(window.Handle());
+    return RunMessageLoop(window.Handle());
+}
+
+}  // namespace resolaunch

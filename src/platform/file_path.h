@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace resolaunch {
+
+// The folder of a file given its full path, as the platform reports folders:
+// without a trailing "\" except at the root of a drive ("C:\"). Empty when
+// the path names no folder.
+std::wstring FolderOf(const std::wstring& path);
+
+// The folder, one "\" and the name.
+std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name);
+
+// The last part of a path, after its last "\" or "/".
+std::wstring FileNameOf(const std::wstring& path);
+
+// The file name without its extension: "game" for "C:\Games\game.exe".
+std::wstring FileStemOf(const std::wstring& path);
+
+}  // namespace resolaunch

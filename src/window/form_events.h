@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "window/layout.h"
+
+namespace resolaunch {
+
+// What the main window hands on to its handlers: start-up and the clicks of
+// its buttons. Form1 takes them; the window itself knows nothing of what
+// they do.
+class FormEvents {
+public:
+    virtual ~FormEvents() = default;
+
+    // The first half of start-up: the labelled mode list. It touches no
+    // control, so it may run on another thread while the window is built.
+    virtual std::vector<std::wstring> LoadModeList() = 0;
+    // The second half, once the controls exist: fills List1 and loads the
+    // saved settings.
+    virtual void Form_Load(const std::vector<std::wstring>& modeLabels) = 0;
+
+    // A click on one of the eight buttons.
+    virtual void Click(ControlId button) = 0;
+};
+
+}  // namespace resolaunch
