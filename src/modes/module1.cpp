@@ -3,6 +3,15 @@
 #include <map>
 
 namespace resolaunch {
+namespace {
+
+// Only the low 16 bits of the depth are kept.
+DisplayMode ModeOf(const ModeRequest& request) {
+    return DisplayMode{static_cast<int16_t>(request.dmBitsPerPel & 0xFFFFu), static_cast<int32_t>(request.dmPelsWidth),
+                       static_cast<int32_t>(request.dmPelsHeight)};
+}
+
+}  // namespace
 
 int32_t Module1::LoadDisplayModes() {
     // One record for every call, not cleared in between, as the platform expects
@@ -12,11 +21,7 @@ int32_t Module1::LoadDisplayModes() {
 
     int32_t n = 0;
     while (n < kMaxModes && display_.EnumerateMode(static_cast<uint32_t>(n), request)) {
-        displayModes_.push_back(DisplayMode{
-            static_cast<int16_t>(request.dmBitsPerPel & 0xFFFFu),
-            static_cast<int32_t>(request.dmPelsWidth),
-            static_cast<int32_t>(request.dmPelsHeight),
-        });
+        displayModes_.push_back(ModeOf(request));
         ++n;
     }
     return n;
@@ -63,5 +68,14 @@ int32_t Module1::ApplyDisplayMode(const int32_t& Width, const int32_t& Height, c
 }
 
 int32_t Module1::RestoreDisplayMode() { return display_.ChangeMode(nullptr, 0); }
+
+std::optional<DisplayMode> Module1::CurrentDisplayMode() {
+    ModeRequest request;
+    request.dmSize = kModeRequestSize;
+    if (!display_.CurrentMode(request)) {
+        return std::nullopt;
+    }
+    return ModeOf(request);
+}
 
 }  // namespace resolaunch

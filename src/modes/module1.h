@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "modes/display_mode.h"
@@ -38,6 +39,9 @@ public:
 
     // Returns the screen to the mode stored as the default.
     int32_t RestoreDisplayMode();
+
+    // The depth and size the screen has now; nothing when it cannot be told.
+    std::optional<DisplayMode> CurrentDisplayMode();
 
     const std::vector<DisplayMode>& DisplayModes() const { return displayModes_; }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace resolaunch {
 
@@ -19,26 +19,18 @@ struct WindowRect {
     friend bool operator==(const WindowRect&, const WindowRect&) = default;
 };
 
-struct StartOutcome {
-    bool started = false;
-    std::wstring failureReason;  // the system's own words, when not started
-};
-
-// Starting programs and placing their windows.
+// The windows of every program on the screen.
 class Desktop {
 public:
     virtual ~Desktop() = default;
 
-    // Starts a program with a normal, activated window, in the program's own
-    // folder. A text that names an existing file starts exactly that file;
-    // any other text is a command line: a program and its arguments.
-    virtual StartOutcome StartProgram(const std::wstring& commandText) = 0;
-
-    // The first visible, unowned top-level window of the program last
-    // started, or of a process it started. 0 when none appears within
-    // `timeout` or the program ends first. Meanwhile the main window paints
-    // but takes no input.
-    virtual WindowHandle WaitForProgramWindow(std::chrono::milliseconds timeout) = 0;
+    // The visible top-level windows, front to back.
+    virtual std::vector<WindowHandle> VisibleWindows() = 0;
+    // Whether another window owns it (a dialog or tool window does).
+    virtual bool IsOwned(WindowHandle window) = 0;
+    // The id of the process that made it; 0 when it has gone.
+    virtual uint32_t ProcessOf(WindowHandle window) = 0;
+    virtual std::wstring ClassNameOf(WindowHandle window) = 0;
 
     virtual WindowHandle ForegroundWindow() = 0;
     virtual std::optional<WindowRect> WindowRectOf(WindowHandle window) = 0;

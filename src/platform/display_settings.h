@@ -39,6 +39,10 @@ public:
     // device has no mode of that number.
     virtual bool EnumerateMode(uint32_t modeNumber, ModeRequest& request) = 0;
 
+    // EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &request): the
+    // mode the screen is in now. False when it cannot be told.
+    virtual bool CurrentMode(ModeRequest& request) = 0;
+
     // ChangeDisplaySettingsA(request, flags); a null request returns to the
     // mode stored as the default. Returns the platform's DISP_CHANGE code.
     virtual int32_t ChangeMode(ModeRequest* request, uint32_t flags) = 0;

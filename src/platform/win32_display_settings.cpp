@@ -51,6 +51,10 @@ bool Win32DisplaySettings::EnumerateMode(uint32_t modeNumber, ModeRequest& reque
     return found != FALSE;
 }
 
+bool Win32DisplaySettings::CurrentMode(ModeRequest& request) {
+    return EnumerateMode(ENUM_CURRENT_SETTINGS, request);
+}
+
 int32_t Win32DisplaySettings::ChangeMode(ModeRequest* request, uint32_t flags) {
     if (request == nullptr) {
         return ::ChangeDisplaySettingsA(nullptr, flags);

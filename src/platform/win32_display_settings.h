@@ -9,6 +9,7 @@ namespace resolaunch {
 class Win32DisplaySettings final : public DisplaySettings {
 public:
     bool EnumerateMode(uint32_t modeNumber, ModeRequest& request) override;
+    bool CurrentMode(ModeRequest& request) override;
     int32_t ChangeMode(ModeRequest* request, uint32_t flags) override;
 };
 

@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include "settings/file_replace.h"
+
 namespace resolaunch {
 
 std::wstring SettingsStore::Path() {
@@ -24,13 +26,7 @@ bool SettingsStore::Save(const SavedSettings& settings) {
     if (path.empty()) {
         return false;
     }
-    const std::string bytes = FormatSettingsFile(settings, codec_);
-    const std::wstring temporary = path + L".tmp";
-    if (files_.WriteNewFile(temporary, bytes) && files_.MoveReplacing(temporary, path)) {
-        return true;
-    }
-    files_.RemoveFile(temporary);
-    return false;
+    return ReplaceFile(files_, path, FormatSettingsFile(settings, codec_));
 }
 
 }  // namespace resolaunch

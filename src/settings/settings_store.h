@@ -24,9 +24,8 @@ public:
     // Nothing when the file is missing, unreadable or not in the format.
     std::optional<SavedSettings> Load();
 
-    // Writes the whole file beside the old one, then puts it in its place in
-    // one step: a save that fails at any point leaves the previous file as it
-    // was. False on failure.
+    // Replaces the whole file in one step (ReplaceFile): a save that fails at
+    // any point leaves the previous file as it was. False on failure.
     bool Save(const SavedSettings& settings);
 
 private:

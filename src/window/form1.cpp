@@ -1,8 +1,11 @@
 #include "window/form1.h"
 
-#include <algorithm>
+#include <utility>
 
+#include "follow/placement.h"
+#include "follow/program_window.h"
 #include "modes/mode_label.h"
+#include "window/handler_boundary.h"
 #include "window/screen_coordinate.h"
 
 namespace resolaunch {
@@ -13,12 +16,7 @@ constexpr const wchar_t* kBadY = L"表示位置 Y には整数を入力して下
 constexpr const wchar_t* kStartFailed = L"起動に失敗しました。(ToT)";
 constexpr const wchar_t* kRestartNeeded = L"設定を有効にするには、再起動して下さい。(^_^)v";
 constexpr const wchar_t* kSwitchFailed = L"解像度変更に失敗しました。(ToT)";
-
-// The launched window grows by a fixed amount, whatever its place.
-int32_t Grown(int32_t from, int32_t to, int32_t extra) {
-    const int64_t size = int64_t{to} - from + extra;
-    return static_cast<int32_t>(std::clamp<int64_t>(size, INT32_MIN, INT32_MAX));
-}
+constexpr const wchar_t* kRestoreFailed = L"解像度を戻せませんでした。(ToT)";
 
 // Hides the main window for a launch that ends the program; shows it again
 // when the launch goes no further.
@@ -53,11 +51,34 @@ private:
     bool hidden_;
 };
 
+// Keeps the main window from input while a launch waits for a window.
+class InputHeld {
+public:
+    explicit InputHeld(FormControls& controls) : controls_(controls) { controls_.EnableInput(false); }
+    InputHeld(const InputHeld&) = delete;
+    InputHeld& operator=(const InputHeld&) = delete;
+    ~InputHeld() {
+        try {
+            controls_.EnableInput(true);
+        } catch (...) {
+            // Already on a failure path; the boundary reports the first failure.
+        }
+    }
+
+private:
+    FormControls& controls_;
+};
+
 }  // namespace
 
 void Form1::Form_Load(const std::vector<std::wstring>& modeLabels) {
     controls_.AppendListEntries(modeLabels);
     TransferSettings(1);
+    // A first run, or a file that cannot be read, leaves the item unchecked.
+    if (options_.LoadRestoreWhenProgramEnds()) {
+        restoreOnEnd_.SetEnabled(true);
+        controls_.SetMenuItemChecked(kRestoreOnEndCommand, true);
+    }
 }
 
 std::vector<std::wstring> Form1::LoadModeList() {
@@ -73,7 +94,59 @@ std::vector<std::wstring> Form1::LoadModeList() {
     return labels;
 }
 
+template <typename Handler>
+void Form1::RunFlow(Handler&& handler) {
+    ++flowDepth_;
+    RunHandler(messages_, std::forward<Handler>(handler));
+    --flowDepth_;
+    while (flowDepth_ == 0 && endedMeanwhile_) {
+        const LaunchId launch = *std::exchange(endedMeanwhile_, std::nullopt);
+        ++flowDepth_;
+        RunHandler(messages_, [&] { FinishLaunch(launch); });
+        --flowDepth_;
+    }
+}
+
 void Form1::Click(ControlId button) {
+    RunFlow([&] { RunButton(button); });
+}
+
+void Form1::SystemMenuCommand(uint32_t command) {
+    if (command != kRestoreOnEndCommand) {
+        return;
+    }
+    const bool enabled = !restoreOnEnd_.Enabled();
+    restoreOnEnd_.SetEnabled(enabled);
+    controls_.SetMenuItemChecked(command, enabled);
+    // A failed write is not reported: the choice holds for this run.
+    options_.SaveRestoreWhenProgramEnds(enabled);
+}
+
+void Form1::LaunchEnded(LaunchId launch) {
+    if (launch != restoreOnEnd_.Latest()) {
+        return;  // only the latest launch counts
+    }
+    if (flowDepth_ > 0) {
+        endedMeanwhile_ = launch;
+        return;
+    }
+    RunFlow([&] { FinishLaunch(launch); });
+}
+
+void Form1::FinishLaunch(LaunchId launch) {
+    if (launch != restoreOnEnd_.Latest()) {
+        return;
+    }
+    if (restoreOnEnd_.TakeRestoreAtEnd(launch, modes_.CurrentDisplayMode()) &&
+        modes_.RestoreDisplayMode() != kChangeSuccessful) {
+        messages_.ShowMessage(kRestoreFailed);
+    }
+    if (endWithLaunch_) {
+        controls_.EndProgram();
+    }
+}
+
+void Form1::RunButton(ControlId button) {
     switch (button) {
     case kCommand1Launch:
         Command1_Click(0);
@@ -119,36 +192,55 @@ void Form1::Command1_Click(int16_t Index) {
     const std::wstring command = controls_.Text(TextBox::Text1);
 
     HiddenForm hidden(controls_, Index == 0);
-    if (Index == 0 && !controls_.ProcessPendingMessages()) {
-        // A click queued behind this one has ended the program meanwhile.
-        hidden.Keep();
-        return;
+    if (Index == 0) {
+        controls_.ProcessPendingMessages();
+        if (controls_.Ended()) {
+            hidden.Keep();  // a click queued behind this one has ended the program
+            return;
+        }
     }
-    const StartOutcome outcome = desktop_.StartProgram(command);
+    const StartOutcome outcome = launcher_.Start(command);
     if (!outcome.started) {
         hidden.ShowAgain();
         messages_.ShowMessage(std::wstring(kStartFailed) + L"\n" + command + L"\n" + outcome.failureReason);
         return;
     }
+    restoreOnEnd_.Launched(outcome.launch);
 
     // The started program's own window; if it shows none in time, the one in
     // the foreground then. The program's own main window is never moved.
-    TargetWindow = desktop_.WaitForProgramWindow(kProgramWindowWait);
+    const WindowHandle form = controls_.FormWindow();
+    {
+        const InputHeld quiet(controls_);
+        TargetWindow = WaitForProgramWindow(desktop_, launcher_, form, kProgramWindowWait);
+    }
+    if (controls_.Ended()) {
+        hidden.Keep();
+        return;
+    }
     if (TargetWindow == 0) {
         TargetWindow = desktop_.ForegroundWindow();
     }
-    if (TargetWindow != 0 && TargetWindow != controls_.FormWindow()) {
+    WindowHandle placed = 0;
+    if (TargetWindow != 0 && TargetWindow != form) {
         // A window that has gone before its rectangle could be read is left alone.
-        if (const std::optional<WindowRect> rect = desktop_.WindowRectOf(TargetWindow)) {
+        if (const std::optional<WindowRect> rect = PlaceWindow(desktop_, TargetWindow, *x, *y)) {
             TargetRect = *rect;
-            desktop_.MoveWindowTo(TargetWindow, *x, *y, Grown(rect->left, rect->right, kPlacedWindowExtraWidth),
-                                  Grown(rect->top, rect->bottom, kPlacedWindowExtraHeight));
+            placed = TargetWindow;
         }
     }
 
-    if (Index == 0) {
+    const bool restoreAtEnd = restoreOnEnd_.Enabled() && restoreOnEnd_.Owed();
+    if (Index == 0 && !restoreAtEnd) {
         hidden.Keep();
         controls_.EndProgram();
+        return;
+    }
+    launcher_.FollowToEnd(ProcessKeepingLaunch(desktop_, launcher_, placed));
+    if (Index == 0) {
+        // Without a window until the launch ends and the screen goes back.
+        hidden.Keep();
+        endWithLaunch_ = true;
     }
 }
 
@@ -169,6 +261,7 @@ void Form1::Command3_Click() {
     }
     const DisplayMode mode = modes_.DisplayModes().at(static_cast<std::size_t>(index));
     const int32_t result = modes_.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0);
+    restoreOnEnd_.Switched(mode, result);
     TransferSettings(0);
     if (result == kChangeRestart) {
         messages_.ShowMessage(kRestartNeeded);
@@ -184,7 +277,10 @@ void Form1::Command4_Click() {
     }
 }
 
-void Form1::Command5_Click() { modes_.RestoreDisplayMode(); }
+void Form1::Command5_Click() {
+    modes_.RestoreDisplayMode();
+    restoreOnEnd_.Restored();
+}
 
 void Form1::Command6_Click() { controls_.EndProgram(); }
 

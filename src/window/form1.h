@@ -2,30 +2,41 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 
+#include "follow/restore_on_end.h"
 #include "modes/module1.h"
 #include "platform/desktop.h"
+#include "platform/launcher.h"
+#include "settings/options_file.h"
 #include "settings/settings_store.h"
 #include "window/form_controls.h"
 #include "window/form_events.h"
 
 namespace resolaunch {
 
+// What the handlers use beyond the window itself.
+struct FormServices {
+    Module1& modes;
+    SettingsStore& settings;
+    OptionsStore& options;
+    Desktop& desktop;
+    Launcher& launcher;
+};
+
 // The main window's event handlers, free of any platform code.
 class Form1 final : public FormEvents {
 public:
     // How long a launch waits for the started program to show its window.
     static constexpr std::chrono::milliseconds kProgramWindowWait{10000};
-    // The placed window grows by this much (pixels), whatever its size.
-    static constexpr int32_t kPlacedWindowExtraWidth = 3;
-    static constexpr int32_t kPlacedWindowExtraHeight = 20;
 
-    Form1(Module1& modes, FormControls& controls, UserMessages& messages, SettingsStore& settings, Desktop& desktop)
-        : modes_(modes), controls_(controls), messages_(messages), settings_(settings), desktop_(desktop) {}
+    Form1(FormControls& controls, UserMessages& messages, const FormServices& services)
+        : controls_(controls), messages_(messages), modes_(services.modes), settings_(services.settings),
+          options_(services.options), desktop_(services.desktop), launcher_(services.launcher) {}
 
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads
-    // the saved settings.
+    // the saved settings and the system menu's choice.
     void Form_Load() { Form_Load(LoadModeList()); }
 
     // The two halves of start-up. The first touches no control, so it may
@@ -33,8 +44,15 @@ public:
     std::vector<std::wstring> LoadModeList() override;
     void Form_Load(const std::vector<std::wstring>& modeLabels) override;
 
-    // Runs the click handler of the button.
+    // Runs the click handler of the button. Whatever fails in it is shown
+    // to the user and the program goes on.
     void Click(ControlId button) override;
+    // Toggles "ゲーム終了時に解像度を戻す" and remembers the choice.
+    void SystemMenuCommand(uint32_t command) override;
+    // A launch has ended: the screen goes back when the user asked for it.
+    // While a handler runs (a message box or the file dialog is open) this
+    // waits until that handler is over.
+    void LaunchEnded(LaunchId launch) override;
 
     // Any nonzero mode loads path.txt into the controls, zero saves them.
     // Never reports a failure: a file that cannot be read changes nothing, a
@@ -43,7 +61,8 @@ public:
 
     // Launch and place: starts the program of Text1 and moves its window to
     // X = Text2, Y = Text3. Index 0 hides the main window first and ends the
-    // program after the move; index 1 leaves both as they are.
+    // program after the move (once the launch has ended, when the screen is
+    // to go back then); index 1 leaves both as they are.
     void Command1_Click(int16_t Index);
 
     // Choose the executable: a chosen file goes into Text1 and is saved.
@@ -65,14 +84,27 @@ public:
     WindowRect TargetRect;
 
 private:
+    // Runs a handler inside the boundary that reports its failures; a
+    // launch's end that came meanwhile is dealt with once no handler runs.
+    template <typename Handler>
+    void RunFlow(Handler&& handler);
+    void RunButton(ControlId button);
+    void FinishLaunch(LaunchId launch);
     void LoadSettings();
     void SaveSettings();
 
-    Module1& modes_;
     FormControls& controls_;
     UserMessages& messages_;
+    Module1& modes_;
     SettingsStore& settings_;
+    OptionsStore& options_;
     Desktop& desktop_;
+    Launcher& launcher_;
+
+    RestoreOnEnd restoreOnEnd_;
+    int flowDepth_ = 0;
+    std::optional<LaunchId> endedMeanwhile_;  // a launch's end that came during a handler
+    bool endWithLaunch_ = false;              // 起動＞終了 waits for the launch's end to end
 };
 
 }  // namespace resolaunch

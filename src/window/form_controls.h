@@ -37,11 +37,17 @@ public:
     virtual WindowHandle FormWindow() = 0;
     virtual void HideForm() = 0;
     virtual void ShowForm() = 0;
-    // Lets the window messages already queued run, once. False when one of
-    // them has ended the program.
-    virtual bool ProcessPendingMessages() = 0;
+    // While off, the window takes no clicks or keys; it still paints.
+    virtual void EnableInput(bool enabled) = 0;
+    // Lets the window messages already queued run, once.
+    virtual void ProcessPendingMessages() = 0;
     // Ends the program: nothing more runs, nothing is saved.
     virtual void EndProgram() = 0;
+    // Whether the program has been told to end: its window is gone.
+    virtual bool Ended() = 0;
+
+    // Checks or unchecks one of the window's own system-menu items.
+    virtual void SetMenuItemChecked(uint32_t command, bool checked) = 0;
 };
 
 // Modal message boxes: one OK button, no icon, the title "ResoLaunch".

@@ -3,12 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/launcher.h"
 #include "window/layout.h"
 
 namespace resolaunch {
 
-// What the main window hands on to its handlers: start-up and the clicks of
-// its buttons. Form1 takes them; the window itself knows nothing of what
+// What the main window hands on to its handlers: start-up, the clicks of its
+// buttons and its menu items, and the end of a launch. Form1 takes them; the window itself knows nothing of what
 // they do.
 class FormEvents {
 public:
@@ -23,6 +24,10 @@ public:
 
     // A click on one of the eight buttons.
     virtual void Click(ControlId button) = 0;
+    // One of the window's own items of its system menu (kSystemMenuItems).
+    virtual void SystemMenuCommand(uint32_t command) = 0;
+    // A launch followed to its end (Launcher::FollowToEnd) has ended.
+    virtual void LaunchEnded(LaunchId launch) = 0;
 };
 
 }  // namespace resolaunch

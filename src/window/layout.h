@@ -92,6 +92,22 @@ constexpr const ControlSpec& FormControl(ControlId id) {
     throw std::out_of_range("no such control");  // a compile-time error in a constant expression
 }
 
+// Items the window's system menu gets after its own, below a separator.
+// System-menu commands are multiples of 16 below 0xF000; these stay fixed,
+// so that other tools can send them as WM_SYSCOMMAND.
+inline constexpr uint32_t kRestoreOnEndCommand = 0x0010;
+
+struct MenuItemSpec {
+    uint32_t command;
+    const wchar_t* text;
+    bool checkable;
+};
+
+inline constexpr std::array<MenuItemSpec, 1> kSystemMenuItems{{
+    // Put the screen back to the default mode when the started program ends.
+    {kRestoreOnEndCommand, L"ゲーム終了時に解像度を戻す", true},
+}};
+
 // Twips to pixels at `dpi`, rounded to the nearest pixel as MulDiv does.
 constexpr int TwipsToPixels(int twips, int dpi) {
     const int64_t product = int64_t{twips} * dpi;

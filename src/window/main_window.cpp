@@ -106,6 +106,7 @@ bool MainWindow::Create(FormEvents& events) {
     dpi_ = ::GetDpiForWindow(Handle());
     UpdateFonts();
     CreateControls();
+    ExtendSystemMenu();
     ResizeClientArea();
 
     RunHandler(*this, [&] { events.Form_Load(modeLabels.get()); });
@@ -272,9 +273,40 @@ void MainWindow::HideForm() { ::ShowWindow(Handle(), SW_HIDE); }
 
 void MainWindow::ShowForm() { ::ShowWindow(Handle(), SW_SHOW); }
 
-bool MainWindow::ProcessPendingMessages() { return ProcessQueuedMessages() && window_; }
+void MainWindow::EnableInput(bool enabled) { ::EnableWindow(Handle(), enabled ? TRUE : FALSE); }
+
+void MainWindow::ProcessPendingMessages() { ProcessQueuedMessages(); }
 
 void MainWindow::EndProgram() { ::DestroyWindow(Handle()); }
+
+bool MainWindow::Ended() { return !window_; }
+
+void MainWindow::ExtendSystemMenu() {
+    const HMENU menu = ::GetSystemMenu(Handle(), FALSE);
+    if (menu == nullptr) {
+        return;
+    }
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    for (const MenuItemSpec& item : kSystemMenuItems) {
+        ::AppendMenuW(menu, MF_STRING | MF_UNCHECKED, item.command, item.text);
+    }
+}
+
+void MainWindow::SetMenuItemChecked(uint32_t command, bool checked) {
+    ::CheckMenuItem(::GetSystemMenu(Handle(), FALSE), command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool MainWindow::OnSystemCommand(UINT command) {
+    for (const MenuItemSpec& item : kSystemMenuItems) {
+        if (item.command == command) {
+            if (events_ != nullptr) {
+                events_->SystemMenuCommand(command);
+            }
+            return true;
+        }
+    }
+    return false;
+}
 
 void MainWindow::AppendListEntries(const std::vector<std::wstring>& entries) {
     const HWND list = Control(kList1);
@@ -340,6 +372,22 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_SYSCOMMAND: {
+        // The low four bits of a system-menu command are the system's own.
+        bool handled = false;
+        RunHandler(*this, [&] { handled = OnSystemCommand(static_cast<UINT>(wParam & 0xFFF0)); });
+        if (handled) {
+            return 0;
+        }
+        break;
+    }
+    case kLaunchEndedMessage:
+        RunHandler(*this, [&] {
+            if (events_ != nullptr) {
+                events_->LaunchEnded(static_cast<LaunchId>(wParam));
+            }
+        });
+        return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;

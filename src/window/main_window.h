@@ -16,6 +16,9 @@ namespace resolaunch {
 // UserMessages, and hands its events to them.
 class MainWindow final : public FormControls, public UserMessages {
 public:
+    // Posted to the window when a followed launch has ended; wParam is its number.
+    static constexpr UINT kLaunchEndedMessage = WM_APP + 1;
+
     explicit MainWindow(HINSTANCE instance) : instance_(instance) {}
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -40,8 +43,11 @@ public:
     WindowHandle FormWindow() override;
     void HideForm() override;
     void ShowForm() override;
-    bool ProcessPendingMessages() override;
+    void EnableInput(bool enabled) override;
+    void ProcessPendingMessages() override;
     void EndProgram() override;
+    bool Ended() override;
+    void SetMenuItemChecked(uint32_t command, bool checked) override;
 
     void ShowMessage(const std::wstring& text) override;
 
@@ -50,12 +56,14 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void CreateControls();
+    void ExtendSystemMenu();
     RECT ControlRect(const ControlSpec& item) const;
     HFONT FontFor(ControlKind kind) const;
     void UpdateFonts();
     void ApplyLayout();
     void ResizeClientArea();
     void OnCommand(int id, int notification);
+    bool OnSystemCommand(UINT command);
     HWND Control(ControlId id) const;
     HWND Control(TextBox box) const;
 

@@ -40,6 +40,7 @@ public:
         enumerateTime += Clock::now() - start;
         return found;
     }
+    bool CurrentMode(ModeRequest& request) override { return inner_.CurrentMode(request); }
     int32_t ChangeMode(ModeRequest* request, uint32_t flags) override {
         flags == kChangeTest ? ++testCalls : ++otherCalls;
         const Clock::time_point start = Clock::now();
@@ -62,8 +63,10 @@ std::string Report(const char* driver, DisplaySettings& display) {
     testing::FakeFileSystem files;  // no path.txt
     testing::Latin1Codec codec;
     SettingsStore settings(files, codec);
+    OptionsStore options(files);
     testing::FakeDesktop desktop(controls.changes);
-    Form1 form(module, controls, messages, settings, desktop);
+    testing::FakeLauncher launcher(controls.changes);
+    Form1 form(controls, messages, FormServices{module, settings, options, desktop, launcher});
     const Clock::time_point start = Clock::now();
     form.Form_Load();
     const Clock::duration total = Clock::now() - start;

@@ -3,7 +3,7 @@
 // saw and when.
 //
 //   delayed_window.exe [--delay MS] [--title TEXT] [--size WxH] [--at X,Y]
-//                      [--report FILE] [--lifetime MS]
+//                      [--report FILE] [--lifetime MS] [--hand-over PROGRAM]
 //
 //   --delay MS     wait this long before the window is created (default 0)
 //   --title TEXT   the window's title (default "delayed_window")
@@ -12,6 +12,10 @@
 //   --report FILE  append what happened to FILE, one UTF-8 line per event
 //   --lifetime MS  end by itself this long after the start (default 60000),
 //                  so that a run that goes wrong leaves nothing behind
+//   --hand-over PROGRAM
+//                  be a launcher: start PROGRAM (a command line) and end at
+//                  once, without a window
+//   --break-away   with --hand-over: start PROGRAM outside this program's job
 //
 // Options are read first from "<program name>.options" beside the program
 // (same syntax, when that file exists), then from the command line, which
@@ -27,6 +31,8 @@
 //   <pid> showing <performance counter>           (just before it is shown)
 //   <pid> shown <performance counter>             (shown and painted)
 //   <pid> moved <performance counter> <left>,<top>,<right>,<bottom>
+//   <pid> handed-over <process id of PROGRAM>
+//   <pid> ended <performance counter>                 (just before it ends)
 // The window ends the program when it is closed (WM_CLOSE).
 
 #include <windows.h>
@@ -54,6 +60,8 @@ struct Options {
     int y = 150;
     std::wstring report;
     DWORD lifetime = 60000;
+    std::wstring handOver;
+    bool breakAway = false;
 };
 
 Options g_options;
@@ -104,7 +112,14 @@ void ApplyOptions(const std::wstring& commandLine) {
     if (words == nullptr) {
         return;
     }
-    for (int i = 1; i + 1 < count; ++i) {
+    for (int i = 1; i < count; ++i) {
+        if (std::wstring(words[i]) == L"--break-away") {
+            g_options.breakAway = true;
+            continue;
+        }
+        if (i + 1 >= count) {
+            break;
+        }
         const std::wstring name = words[i];
         const std::wstring value = words[i + 1];
         if (name == L"--delay") {
@@ -117,6 +132,8 @@ void ApplyOptions(const std::wstring& commandLine) {
             ParsePair(value, L"%d,%d", g_options.x, g_options.y);
         } else if (name == L"--report") {
             g_options.report = value;
+        } else if (name == L"--hand-over") {
+            g_options.handOver = value;
         } else if (name == L"--lifetime") {
             g_options.lifetime = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
         } else {
@@ -175,6 +192,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Report(L"commandline", commandLine);
     Report(L"directory", CurrentDirectory());
 
+    if (!g_options.handOver.empty()) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION handed{};
+        // A program file as a whole, quoted: its path may hold spaces.
+        std::wstring handOver = ::GetFileAttributesW(g_options.handOver.c_str()) != INVALID_FILE_ATTRIBUTES
+                                    ? L"\"" + g_options.handOver + L"\""
+                                    : g_options.handOver;
+        const DWORD flags = g_options.breakAway ? CREATE_BREAKAWAY_FROM_JOB : 0;
+        if (!::CreateProcessW(nullptr, handOver.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
+                              &handed)) {
+            Report(L"hand-over-failed", std::to_wstring(::GetLastError()));
+            return 1;
+        }
+        Report(L"handed-over", std::to_wstring(handed.dwProcessId));
+        ::CloseHandle(handed.hThread);
+        ::CloseHandle(handed.hProcess);
+        return 0;
+    }
     if (g_options.delay >= g_options.lifetime) {
         return 0;
     }
@@ -215,5 +251,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
+    Report(L"ended", std::to_wstring(PerformanceCounter()));
     return static_cast<int>(message.wParam);
 }

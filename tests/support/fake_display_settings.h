@@ -42,6 +42,16 @@ public:
         return true;
     }
 
+    bool CurrentMode(ModeRequest& request) override {
+        if (!current) {
+            return false;
+        }
+        request.dmBitsPerPel = current->bits;
+        request.dmPelsWidth = current->width;
+        request.dmPelsHeight = current->height;
+        return true;
+    }
+
     int32_t ChangeMode(ModeRequest* request, uint32_t flags) override {
         changeCalls.push_back({request ? std::optional<ModeRequest>(*request) : std::nullopt, flags});
         if (flags == kChangeTest) {
@@ -51,6 +61,10 @@ public:
         if (switchHook) {
             switchHook();
         }
+        if (switchResult == kChangeSuccessful) {
+            current = request ? FakeMode{request->dmBitsPerPel, request->dmPelsWidth, request->dmPelsHeight}
+                              : defaultMode;
+        }
         return switchResult;
     }
 
@@ -58,6 +72,8 @@ public:
     std::function<int32_t(const ModeRequest&)> testResult = [](const ModeRequest&) { return kChangeSuccessful; };
     int32_t switchResult = kChangeSuccessful;
     std::function<void()> switchHook;  // called on every switch or restore
+    FakeMode defaultMode{32, 1024, 768};
+    std::optional<FakeMode> current = defaultMode;  // the screen's mode; follows successful switches
 
     int enumerateCalls = 0;
     int testCalls = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,16 +54,22 @@ public:
         changes.push_back(L"show");
     }
     // Runs what was queued (once), as the pass over pending messages would.
-    bool ProcessPendingMessages() override {
+    void EnableInput(bool enabled) override { inputEnabled = enabled; }
+    void ProcessPendingMessages() override {
         changes.push_back(L"pending");
         if (queued) {
             std::exchange(queued, nullptr)();
         }
-        return !ended;
     }
     void EndProgram() override {
         ended = true;
         changes.push_back(L"end");
+    }
+    bool Ended() override { return ended; }
+
+    void SetMenuItemChecked(uint32_t command, bool checked) override {
+        menuChecks[command] = checked;
+        changes.push_back(L"menu " + std::to_wstring(command) + (checked ? L" checked" : L" unchecked"));
     }
 
     // Initial texts of a first start.
@@ -75,7 +82,9 @@ public:
     int appendCalls = 0;
     WindowHandle formWindow = 0x1000;
     bool visible = true;
+    bool inputEnabled = true;
     bool ended = false;
+    std::map<uint32_t, bool> menuChecks;
     // Every change and window action, in order; fakes of other services may log here too.
     std::vector<std::wstring> changes;
 
@@ -93,8 +102,16 @@ public:
         if (log_ != nullptr) {
             log_->push_back(L"message");
         }
+        if (whileShown) {
+            std::exchange(whileShown, nullptr)();
+            if (log_ != nullptr) {
+                log_->push_back(L"message closed");
+            }
+        }
     }
     std::vector<std::wstring> shown;
+    // What happens, once, while the next box is open; its closing is logged then.
+    std::function<void()> whileShown;
 
 private:
     std::vector<std::wstring>* log_ = nullptr;

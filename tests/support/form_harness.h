@@ -10,7 +10,7 @@
 namespace resolaunch::testing {
 
 // Form1 wired to fakes of everything it uses. Window actions, messages,
-// saved files and desktop calls share one log, controls.changes, so tests
+// saved files, moves and starts share one log, controls.changes, so tests
 // can check order.
 struct FormHarness {
     FormHarness() { files.log = &controls.changes; }
@@ -21,9 +21,11 @@ struct FormHarness {
     FakeFileSystem files;
     Cp932Codec codec;
     FakeDesktop desktop{controls.changes};
+    FakeLauncher launcher{controls.changes};
     Module1 modes{display};
     SettingsStore store{files, codec};
-    Form1 form{modes, controls, messages, store, desktop};
+    OptionsStore options{files};
+    Form1 form{controls, messages, FormServices{modes, store, options, desktop, launcher}};
 };
 
 }  // namespace resolaunch::testing

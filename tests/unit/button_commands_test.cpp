@@ -10,6 +10,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::FakeDesktop;
 using testing::FakeDisplaySettings;
+using testing::FakeLauncher;
 
 const std::wstring kRestartNeeded = L"設定を有効にするには、再起動して下さい。(^_^)v";
 const std::wstring kSwitchFailed = L"解像度変更に失敗しました。(ToT)";
@@ -69,8 +70,7 @@ struct ButtonCommandsTest : ::testing::Test, testing::FormHarness {
         display.modes = {{32, 640, 480}, {32, 800, 600}, {16, 1024, 768}};
         form.Form_Load();
         controls.SetText(TextBox::Text1, L"C:\\Games\\game.exe");
-        desktop.programWindow = 0x2000;
-        desktop.rects[0x2000] = {0, 0, 640, 480};
+        desktop.Add(0x2000, {FakeLauncher::kStartedProcess, {0, 0, 640, 480}});
         display.changeCalls.clear();
         controls.changes.clear();
     }
@@ -89,7 +89,7 @@ TEST_F(ButtonCommandsTest, ChangeResolutionWithNothingSelectedDoesNothing) {
     EXPECT_THAT(display.changeCalls, IsEmpty());
     EXPECT_THAT(controls.changes, IsEmpty());
     EXPECT_TRUE(files.files.empty()) << "no settings file is created";
-    EXPECT_TRUE(desktop.started.empty());
+    EXPECT_TRUE(launcher.started.empty());
 }
 
 TEST_F(ButtonCommandsTest, ChangeResolutionSwitchesThenSavesThenReports) {
@@ -131,8 +131,9 @@ TEST_F(ButtonCommandsTest, EachButtonRunsItsOwnHandler) {
     EXPECT_THAT(controls.changes, ElementsAre(L"switch", L"end"));
 
     controls.changes.clear();
+    controls.ended = false;
     form.Click(kCommand1Stay);
-    EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"wait", L"move"));
+    EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"move", L"follow 500"));
 }
 
 TEST_F(ButtonCommandsTest, ARefusedModeIsSavedAndReportedWithoutASwitch) {
@@ -157,7 +158,7 @@ TEST_F(ButtonCommandsTest, ChangeThenLaunchLaunchesAfterTheMessageWhateverTheRes
         if (switched != 0) {
             expected.push_back(L"message");
         }
-        for (const wchar_t* step : {L"start C:\\Games\\game.exe", L"wait", L"move"}) {
+        for (const wchar_t* step : {L"start C:\\Games\\game.exe", L"move", L"follow 500"}) {
             expected.push_back(step);
         }
         EXPECT_EQ(controls.changes, expected) << switched;

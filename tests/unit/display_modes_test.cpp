@@ -19,6 +19,7 @@ using testing::FakeDisplaySettings;
 class MockDisplaySettings : public DisplaySettings {
 public:
     MOCK_METHOD(bool, EnumerateMode, (uint32_t, ModeRequest&), (override));
+    MOCK_METHOD(bool, CurrentMode, (ModeRequest&), (override));
     MOCK_METHOD(int32_t, ChangeMode, (ModeRequest*, uint32_t), (override));
 };
 

@@ -13,7 +13,9 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::Optional;
 using testing::FakeDesktop;
+using testing::FakeLauncher;
 using testing::FormHarness;
+using namespace std::chrono_literals;
 
 const std::wstring kBadY = L"表示位置 Y には整数を入力して下さい。";
 const std::wstring kBadX = L"表示位置 X には整数を入力して下さい。";
@@ -49,19 +51,18 @@ struct LaunchTest : ::testing::Test, testing::FormHarness {
         controls.SetText(TextBox::Text2, L"37");
         controls.SetText(TextBox::Text3, L"41");
         controls.changes.clear();
-        desktop.programWindow = kGame;
-        desktop.rects[kGame] = {100, 50, 900, 650};
+        desktop.Add(kGame, {FakeLauncher::kStartedProcess, {100, 50, 900, 650}});
     }
 
     static constexpr WindowHandle kGame = 0x2000;
     static constexpr WindowHandle kOther = 0x3000;
+    static constexpr uint32_t kOlderProcess = 42;
 };
 
-TEST_F(LaunchTest, StayStartsWaitsAndMovesTheProgramsWindow) {
+TEST_F(LaunchTest, StayStartsAndMovesTheProgramsWindow) {
     form.Command1_Click(1);
-    EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"wait", L"move"));
+    EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"move", L"follow 500"));
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 803, 620}));
-    EXPECT_EQ(desktop.waitedFor, std::chrono::milliseconds(10000));
     EXPECT_TRUE(controls.visible);
     EXPECT_FALSE(controls.ended);
     EXPECT_EQ(form.TargetWindow, kGame);
@@ -70,15 +71,36 @@ TEST_F(LaunchTest, StayStartsWaitsAndMovesTheProgramsWindow) {
 
 TEST_F(LaunchTest, ExitHidesFirstAndEndsAfterTheMove) {
     form.Command1_Click(0);
-    EXPECT_THAT(controls.changes,
-                ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"wait", L"move", L"end"));
+    EXPECT_THAT(controls.changes, ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"move", L"end"));
     EXPECT_FALSE(controls.visible);
+}
+
+TEST_F(LaunchTest, TheWindowShownLaterIsWaitedForUpToTenSecondsWithoutInput) {
+    desktop.Remove(kGame);
+    bool inputMeanwhile = true;
+    launcher.AfterStart(9990ms, [this, &inputMeanwhile] {
+        inputMeanwhile = controls.inputEnabled;
+        desktop.Add(kGame, {FakeLauncher::kStartedProcess, {0, 0, 640, 480}});
+    });
+    form.Command1_Click(1);
+    EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 643, 500}));
+    EXPECT_FALSE(inputMeanwhile) << "the main window took input while it waited";
+    EXPECT_TRUE(controls.inputEnabled);
+
+    SCOPED_TRACE("a window later than that is not waited for");
+    desktop.Remove(kGame);
+    desktop.moves.clear();
+    launcher.AfterStart(10010ms, [this] { desktop.Add(kGame, {FakeLauncher::kStartedProcess, {0, 0, 640, 480}}); });
+    const std::chrono::milliseconds before = launcher.now;
+    form.Command1_Click(1);
+    EXPECT_EQ(launcher.now - before, 10000ms);
+    EXPECT_THAT(desktop.moves, IsEmpty());
 }
 
 TEST_F(LaunchTest, TheWindowGrowsByThreeAndTwentyWhereverItWas) {
     // The rectangles (100, 50, 900, 650) and (0, 0, 800, 600) both measure 800 x 600.
     for (WindowRect rect : {WindowRect{100, 50, 900, 650}, WindowRect{0, 0, 800, 600}, WindowRect{-500, -20, 300, 580}}) {
-        desktop.rects[kGame] = rect;
+        desktop.windows[kGame].rect = rect;
         desktop.moves.clear();
         form.Command1_Click(1);
         EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 803, 620}));
@@ -86,7 +108,7 @@ TEST_F(LaunchTest, TheWindowGrowsByThreeAndTwentyWhereverItWas) {
 }
 
 TEST_F(LaunchTest, HugeRectanglesDoNotOverflow) {
-    desktop.rects[kGame] = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    desktop.windows[kGame].rect = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
     form.Command1_Click(1);
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, INT32_MAX, INT32_MAX}));
 }
@@ -111,14 +133,14 @@ TEST_F(LaunchTest, ABadPositionStartsNothingAndYIsReportedFirst) {
         form.Command1_Click(static_cast<int16_t>(index));
         EXPECT_THAT(messages.shown, ElementsAre(kBadY, kBadX));
 
-        EXPECT_TRUE(desktop.started.empty());
+        EXPECT_TRUE(launcher.started.empty());
         EXPECT_TRUE(controls.visible);
         EXPECT_FALSE(controls.ended);
     }
 }
 
 TEST_F(LaunchTest, AFailedStartShowsTheCommandAndTheReasonAndTheWindowAgain) {
-    desktop.startSucceeds = false;
+    launcher.startSucceeds = false;
     form.Command1_Click(0);
     EXPECT_THAT(controls.changes,
                 ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"show", L"message"));
@@ -129,10 +151,10 @@ TEST_F(LaunchTest, AFailedStartShowsTheCommandAndTheReasonAndTheWindowAgain) {
 }
 
 TEST_F(LaunchTest, AFailureAfterTheWindowWasHiddenShowsItAgainBeforeTheReport) {
-    desktop.waitFails = true;
+    launcher.familyFails = true;
     RunHandler(messages, [&] { form.Command1_Click(0); });
-    EXPECT_THAT(controls.changes, ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"wait", L"show",
-                                              L"message"));
+    EXPECT_THAT(controls.changes,
+                ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"show", L"message"));
     EXPECT_TRUE(controls.visible);
     EXPECT_FALSE(controls.ended);
 }
@@ -141,7 +163,7 @@ TEST_F(LaunchTest, AClickQueuedBehindLaunchAndExitThatEndsTheProgramIsTheLastThi
     // 起動＞終了 twice, back to back: the second click runs in the first one's pass.
     controls.queued = [this] { form.Command1_Click(0); };
     form.Command1_Click(0);
-    EXPECT_THAT(desktop.started, ElementsAre(L"C:\\Games\\game.exe")) << "started twice";
+    EXPECT_THAT(launcher.started, ElementsAre(L"C:\\Games\\game.exe")) << "started twice";
     EXPECT_EQ(desktop.moves.size(), 1u) << "the window grew twice";
     EXPECT_TRUE(controls.ended);
 
@@ -149,12 +171,21 @@ TEST_F(LaunchTest, AClickQueuedBehindLaunchAndExitThatEndsTheProgramIsTheLastThi
     FormHarness other;
     other.controls.queued = [&other] { other.form.Command6_Click(); };
     other.form.Command1_Click(0);
-    EXPECT_THAT(other.desktop.started, IsEmpty());
+    EXPECT_THAT(other.launcher.started, IsEmpty());
     EXPECT_FALSE(other.controls.visible) << "shown again while the program ends";
 }
 
+TEST_F(LaunchTest, AnEndDuringTheWindowWaitMovesNothing) {
+    desktop.Remove(kGame);
+    desktop.foreground = kOther;
+    desktop.Add(kOther, {kOlderProcess, {10, 10, 210, 110}});
+    launcher.AfterStart(100ms, [this] { controls.ended = true; });
+    form.Command1_Click(1);
+    EXPECT_THAT(desktop.moves, IsEmpty());
+}
+
 TEST_F(LaunchTest, AnEmptyCommandIsAFailedStart) {
-    desktop.startSucceeds = false;
+    launcher.startSucceeds = false;
     controls.SetText(TextBox::Text1, L"");
     form.Command1_Click(1);
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -162,25 +193,26 @@ TEST_F(LaunchTest, AnEmptyCommandIsAFailedStart) {
 }
 
 TEST_F(LaunchTest, WithoutAWindowOfItsOwnTheForegroundWindowIsMoved) {
-    desktop.programWindow = 0;
+    desktop.Remove(kGame);
     desktop.foreground = kOther;
-    desktop.rects[kOther] = {10, 10, 210, 110};
+    desktop.Add(kOther, {kOlderProcess, {10, 10, 210, 110}});
     form.Command1_Click(1);
-    EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"wait", L"foreground", L"move"));
+    EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"foreground", L"move", L"follow 0"))
+        << "a window open before the click keeps no launch running";
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kOther, 37, 41, 203, 120}));
 }
 
 TEST_F(LaunchTest, TheProgramsOwnWindowIsNeverMoved) {
-    desktop.programWindow = 0;
+    desktop.Remove(kGame);
+    desktop.Add(controls.formWindow, {FakeLauncher::kStartedProcess, {0, 0, 340, 325}});
     desktop.foreground = controls.formWindow;
-    desktop.rects[controls.formWindow] = {0, 0, 340, 325};
     form.Command1_Click(1);
     EXPECT_TRUE(desktop.moves.empty());
     EXPECT_FALSE(controls.ended);
 }
 
 TEST_F(LaunchTest, NoWindowAtAllMovesNothingButExitStillEnds) {
-    desktop.programWindow = 0;
+    desktop.Remove(kGame);
     desktop.foreground = 0;
     form.Command1_Click(0);
     EXPECT_TRUE(desktop.moves.empty());
@@ -188,7 +220,7 @@ TEST_F(LaunchTest, NoWindowAtAllMovesNothingButExitStillEnds) {
 }
 
 TEST_F(LaunchTest, AWindowWhoseRectangleCannotBeReadIsLeftAlone) {
-    desktop.rects.clear();
+    desktop.unreadable.insert(kGame);
     form.TargetRect = {1, 2, 3, 4};
     form.Command1_Click(1);
     EXPECT_TRUE(desktop.moves.empty());

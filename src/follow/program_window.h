@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+
+#include "platform/desktop.h"
+#include "platform/launcher.h"
+
+namespace resolaunch {
+
+// How often the wait looks again.
+inline constexpr std::chrono::milliseconds kProgramWindowPoll{5};
+
+// The window a launch places: the first visible, unowned top-level window of
+// a live process of the latest launch's family, other than `ownWindow` and
+// console windows. Once the whole family has ended without one, the first
+// such window of any process started after the launch began: a launcher
+// may hand the program over to a process outside the family. 0 for none.
+WindowHandle FindProgramWindow(Desktop& desktop, Launcher& launcher, WindowHandle ownWindow);
+
+// Looks for that window until `timeout` has passed, letting the program's own
+// window paint meanwhile; the started program ending does not end the wait.
+// 0 when none appeared or the program is to end.
+WindowHandle WaitForProgramWindow(Desktop& desktop, Launcher& launcher, WindowHandle ownWindow,
+                                  std::chrono::milliseconds timeout);
+
+}  // namespace resolaunch

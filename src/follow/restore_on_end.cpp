@@ -1,0 +1,22 @@
+#include "follow/restore_on_end.h"
+
+#include "platform/display_settings.h"
+
+namespace resolaunch {
+
+void RestoreOnEnd::Switched(const DisplayMode& mode, int32_t result) {
+    // A switch that failed or waits for a restart left the screen as it was.
+    if (result == kChangeSuccessful) {
+        owed_ = mode;
+    }
+}
+
+bool RestoreOnEnd::TakeRestoreAtEnd(LaunchId launch, const std::optional<DisplayMode>& current) {
+    if (!enabled_ || !owed_ || launch != latest_ || launch == 0 || current != owed_) {
+        return false;
+    }
+    owed_.reset();
+    return true;
+}
+
+}  // namespace resolaunch

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "modes/display_mode.h"
+#include "platform/launcher.h"
+
+namespace resolaunch {
+
+// Whether the screen goes back to the default mode when a launch ends. It
+// does when the user has asked for it (the system menu's check), ResoLaunch's
+// own switch succeeded and nothing has put the screen back since, the screen
+// is still in the mode ResoLaunch switched to, and the launch is the latest.
+class RestoreOnEnd {
+public:
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled) { enabled_ = enabled; }
+
+    // ResoLaunch has switched to `mode`, with the platform's `result`: a
+    // switch that succeeded owes a restore (again).
+    void Switched(const DisplayMode& mode, int32_t result);
+    // The screen was put back by hand: nothing is owed.
+    void Restored() { owed_.reset(); }
+    bool Owed() const { return owed_.has_value(); }
+
+    void Launched(LaunchId launch) { latest_ = launch; }
+    LaunchId Latest() const { return latest_; }
+
+    // `launch` has ended while the screen is in `current` (nothing when it
+    // cannot be told): true when the screen is to go back now, which settles
+    // what was owed.
+    bool TakeRestoreAtEnd(LaunchId launch, const std::optional<DisplayMode>& current);
+
+private:
+    bool enabled_ = false;
+    std::optional<DisplayMode> owed_;  // the mode ResoLaunch switched to
+    LaunchId latest_ = 0;
+};
+
+}  // namespace resolaunch

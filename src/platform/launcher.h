@@ -1,0 +1,69 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace resolaunch {
+
+// Each start of a program gets a number of its own, counting from 1.
+using LaunchId = uint32_t;
+
+struct StartOutcome {
+    bool started = false;
+    std::wstring failureReason;  // the system's own words, when not started
+    LaunchId launch = 0;         // when started
+};
+
+// The program a launch starts, as the system finds it in a command text.
+struct ProgramCommand {
+    std::wstring program;    // full path of the executable
+    std::wstring arguments;  // the rest of the command line, as typed
+    std::wstring folder;     // the program's folder: its working folder
+};
+
+// The processes a launch has started, as they are now: the started program
+// and everything it started, also after the started program has ended.
+struct LaunchFamily {
+    std::vector<uint32_t> liveProcesses;
+    bool ended = false;  // no process of it is left
+};
+
+// Starting programs and following them to their end.
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+
+    // The program a command text names: a text that names an existing file is
+    // that file; any other text is a command line, a program and its
+    // arguments. Nothing when no program is found.
+    virtual std::optional<ProgramCommand> FindProgram(const std::wstring& commandText) = 0;
+
+    // Starts the program of the command text with a normal, activated window
+    // in its own folder, as a new launch that keeps its family together where
+    // the system allows it. From then on it is the latest launch; an earlier
+    // one is no longer followed.
+    virtual StartOutcome Start(const std::wstring& commandText) = 0;
+
+    // The latest launch's family now.
+    virtual LaunchFamily Family() = 0;
+    // Whether a process was started after the latest launch began.
+    virtual bool StartedAfterLaunch(uint32_t processId) = 0;
+
+    // Follows the latest launch until its family has ended and, after that,
+    // `keeper` (a process id; 0 for none) has ended too. Its end is reported
+    // to the program without any polling, also through WaitForEnd.
+    virtual void FollowToEnd(uint32_t keeper) = 0;
+    // Waits until the launch followed last has ended.
+    virtual void WaitForEnd() = 0;
+
+    // A steady clock.
+    virtual std::chrono::milliseconds Now() = 0;
+    // Lets the program's window paint, without taking input, for at most
+    // `duration`. False when the program is to end.
+    virtual bool Idle(std::chrono::milliseconds duration) = 0;
+};
+
+}  // namespace resolaunch

@@ -1,0 +1,360 @@
+#include "platform/win32_launcher.h"
+
+#include <shellapi.h>
+
+#include <cstddef>
+#include <vector>
+
+#include "platform/file_path.h"
+#include "platform/file_system.h"
+#include "platform/win32_error_text.h"
+#include "platform/win32_messages.h"
+#include "platform/win32_system_function.h"
+
+namespace resolaunch {
+namespace {
+
+// ERROR_ELEVATION_REQUIRED, not in every SDK's headers: the program to start
+// asks in its own manifest for administrator rights.
+constexpr DWORD kElevationRequired = 740;
+// The completion key that tells the follower thread to stop.
+constexpr ULONG_PTR kStopKey = 1;
+
+bool IsExistingFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return path;
+    }
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) {
+        return path;
+    }
+    full.resize(length);
+    return full;
+}
+
+std::wstring SearchProgram(const std::wstring& name) {
+    std::wstring found(kLongestPath, L'\0');
+    const DWORD length =
+        ::SearchPathW(nullptr, name.c_str(), L".exe", static_cast<DWORD>(found.size()), found.data(), nullptr);
+    if (length == 0 || length >= found.size()) {
+        return std::wstring();
+    }
+    found.resize(length);
+    return IsExistingFile(found) ? found : std::wstring();
+}
+
+// The program a command line starts, found as the platform finds it: a quoted
+// first token as it stands; otherwise the shortest run of words that names a
+// program. `arguments` receives the rest of the line.
+std::wstring ProgramOfCommandLine(const std::wstring& commandLine, std::wstring& arguments) {
+    std::size_t start = commandLine.find_first_not_of(L" \t");
+    if (start == std::wstring::npos) {
+        return std::wstring();
+    }
+    if (commandLine[start] == L'"') {
+        const std::size_t close = commandLine.find(L'"', start + 1);
+        const std::wstring name = commandLine.substr(start + 1, close == std::wstring::npos ? std::wstring::npos
+                                                                                             : close - start - 1);
+        arguments = close == std::wstring::npos ? std::wstring() : commandLine.substr(close + 1);
+        return SearchProgram(name);
+    }
+    std::size_t end = start;
+    for (;;) {
+        end = commandLine.find_first_of(L" \t", end);
+        const std::wstring candidate = commandLine.substr(start, end == std::wstring::npos ? end : end - start);
+        if (std::wstring program = SearchProgram(candidate); !program.empty()) {
+            arguments = end == std::wstring::npos ? std::wstring() : commandLine.substr(end);
+            return program;
+        }
+        if (end == std::wstring::npos) {
+            return std::wstring();
+        }
+        end = commandLine.find_first_not_of(L" \t", end);
+        if (end == std::wstring::npos) {
+            return std::wstring();
+        }
+    }
+}
+
+// A program that asks for administrator rights: start it as Explorer does,
+// through the consent prompt. Its process handle may be null even then.
+bool StartElevated(const ProgramCommand& command, UniqueKernelHandle& process, DWORD& error) {
+    static const auto shellExecuteEx = SystemFunction<decltype(&::ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    if (shellExecuteEx == nullptr) {
+        error = ERROR_PROC_NOT_FOUND;
+        return false;
+    }
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpFile = command.program.c_str();
+    info.lpParameters = command.arguments.empty() ? nullptr : command.arguments.c_str();
+    info.lpDirectory = command.folder.empty() ? nullptr : command.folder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!shellExecuteEx(&info)) {
+        error = ::GetLastError();
+        return false;
+    }
+    process.reset(info.hProcess);
+    return true;
+}
+
+ULONGLONG AsCount(const FILETIME& time) { return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime; }
+
+ULONGLONG SystemTimeNow() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return AsCount(now);
+}
+
+// When a process was created; 0 when that cannot be told.
+ULONGLONG CreationTimeOf(DWORD processId) {
+    const UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!process || !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
+        return 0;
+    }
+    return AsCount(created);
+}
+
+struct FamilyJob {
+    UniqueKernelHandle job;
+    UniqueKernelHandle port;
+};
+
+// A job that reports to a completion port of its own, lets a process break
+// away only when it asks to, and never ends its processes. Empty when the
+// system refuses any part of it.
+FamilyJob CreateFamilyJob() {
+    FamilyJob family{UniqueKernelHandle(::CreateJobObjectW(nullptr, nullptr)),
+                     UniqueKernelHandle(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1))};
+    if (!family.job || !family.port) {
+        return {};
+    }
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association{};
+    association.CompletionKey = family.job.get();
+    association.CompletionPort = family.port.get();
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    if (!::SetInformationJobObject(family.job.get(), JobObjectAssociateCompletionPortInformation, &association,
+                                   sizeof(association)) ||
+        !::SetInformationJobObject(family.job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+        return {};
+    }
+    return family;
+}
+
+// The live processes of a job; nothing when the system will not tell.
+std::optional<std::vector<uint32_t>> ProcessesOf(HANDLE job) {
+    constexpr std::size_t kHeader = offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList);
+    std::size_t capacity = 32;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::vector<ULONG_PTR> storage(kHeader / sizeof(ULONG_PTR) + capacity);  // aligned for the list
+        auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(storage.data());
+        const BOOL listed = ::QueryInformationJobObject(job, JobObjectBasicProcessIdList, list,
+                                                        static_cast<DWORD>(storage.size() * sizeof(ULONG_PTR)), nullptr);
+        if (!listed && ::GetLastError() != ERROR_MORE_DATA) {
+            return std::nullopt;
+        }
+        if (listed && list->NumberOfProcessIdsInList >= list->NumberOfAssignedProcesses) {
+            const auto* ids = reinterpret_cast<const ULONG_PTR*>(reinterpret_cast<const std::byte*>(list) + kHeader);
+            return std::vector<uint32_t>(ids, ids + list->NumberOfProcessIdsInList);
+        }
+        capacity = std::size_t{list->NumberOfAssignedProcesses} + 16;  // more came meanwhile
+    }
+    return std::nullopt;
+}
+
+// What the follower thread waits on, and where it reports.
+struct FollowedLaunch {
+    LaunchId id;
+    HANDLE port;     // the job's completion port, or null
+    HANDLE process;  // without a job: the started program, or null
+    HANDLE keeper;   // or null
+    HANDLE stop;
+    HANDLE ended;
+    HWND reportWindow;
+    UINT reportMessage;
+};
+
+// True when `process` has ended; false when told to stop first.
+bool WaitForProcess(HANDLE process, HANDLE stop) {
+    if (process == nullptr) {
+        return true;
+    }
+    const HANDLE waits[] = {stop, process};
+    return ::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+}
+
+void Follow(FollowedLaunch launch) {
+    if (launch.port != nullptr) {
+        for (;;) {
+            DWORD message = 0;
+            ULONG_PTR key = 0;
+            LPOVERLAPPED detail = nullptr;
+            if (!::GetQueuedCompletionStatus(launch.port, &message, &key, &detail, INFINITE) || key == kStopKey) {
+                return;
+            }
+            if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) {
+                break;
+            }
+        }
+    } else if (!WaitForProcess(launch.process, launch.stop)) {
+        return;
+    }
+    if (!WaitForProcess(launch.keeper, launch.stop)) {
+        return;
+    }
+    ::SetEvent(launch.ended);
+    if (launch.reportWindow != nullptr) {
+        ::PostMessageW(launch.reportWindow, launch.reportMessage, launch.id, 0);
+    }
+}
+
+}  // namespace
+
+Win32Launcher::Win32Launcher()
+    : stopFollowing_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      ended_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
+
+Win32Launcher::~Win32Launcher() { StopFollowing(); }
+
+void Win32Launcher::ReportEndsTo(HWND window, UINT message) {
+    reportWindow_ = window;
+    reportMessage_ = message;
+}
+
+std::optional<ProgramCommand> Win32Launcher::FindProgram(const std::wstring& commandText) {
+    ProgramCommand command;
+    if (IsExistingFile(commandText)) {
+        command.program = FullPath(commandText);
+    } else {
+        command.program = ProgramOfCommandLine(commandText, command.arguments);
+    }
+    if (command.program.empty()) {
+        return std::nullopt;
+    }
+    command.folder = FolderOf(command.program);
+    return command;
+}
+
+StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
+    StopFollowing();
+    latest_.reset();
+    startedAfter_.clear();
+
+    const std::optional<ProgramCommand> command = FindProgram(commandText);
+    if (!command) {
+        return {false, SystemErrorText(ERROR_FILE_NOT_FOUND), 0};
+    }
+    // Exactly that file, quoted, so that a path with spaces cannot start another program.
+    std::wstring commandLine = IsExistingFile(commandText) ? L"\"" + command->program + L"\"" : commandText;
+
+    auto launch = std::make_unique<Launch>();
+    launch->began = SystemTimeNow();
+    FamilyJob family = CreateFamilyJob();
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION created{};
+    // Suspended, so that the program is in its job before it can start anything.
+    if (::CreateProcessW(command->program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                         nullptr, command->folder.empty() ? nullptr : command->folder.c_str(), &startup, &created)) {
+        const UniqueKernelHandle thread(created.hThread);
+        launch->process.reset(created.hProcess);
+        launch->processId = created.dwProcessId;
+        // Where the job cannot be had, the program still starts: its family is then itself alone.
+        if (family.job && ::AssignProcessToJobObject(family.job.get(), launch->process.get())) {
+            launch->job = std::move(family.job);
+            launch->port = std::move(family.port);
+        }
+        if (::ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+            const DWORD error = ::GetLastError();
+            ::TerminateProcess(launch->process.get(), 1);
+            return {false, SystemErrorText(error), 0};
+        }
+    } else {
+        DWORD error = ::GetLastError();
+        if (error != kElevationRequired || !StartElevated(*command, launch->process, error)) {
+            return {false, SystemErrorText(error), 0};
+        }
+        launch->processId = launch->process ? ::GetProcessId(launch->process.get()) : 0;
+    }
+    launch->id = ++launches_;
+    latest_ = std::move(launch);
+    return {true, std::wstring(), latest_->id};
+}
+
+LaunchFamily Win32Launcher::Family() {
+    if (!latest_) {
+        return {{}, true};
+    }
+    if (latest_->job) {
+        if (std::optional<std::vector<uint32_t>> processes = ProcessesOf(latest_->job.get())) {
+            const bool ended = processes->empty();
+            return {*std::move(processes), ended};
+        }
+    }
+    if (latest_->process && ::WaitForSingleObject(latest_->process.get(), 0) == WAIT_TIMEOUT) {
+        return {{latest_->processId}, false};
+    }
+    return {{}, true};
+}
+
+bool Win32Launcher::StartedAfterLaunch(uint32_t processId) {
+    if (!latest_) {
+        return false;
+    }
+    const auto [answer, unknown] = startedAfter_.try_emplace(processId, false);
+    if (unknown) {
+        answer->second = CreationTimeOf(processId) >= latest_->began;
+    }
+    return answer->second;
+}
+
+void Win32Launcher::FollowToEnd(uint32_t keeper) {
+    StopFollowing();
+    if (!latest_ || !stopFollowing_ || !ended_) {
+        return;
+    }
+    keeper_.reset(keeper != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, keeper) : nullptr);
+    ::ResetEvent(stopFollowing_.get());
+    ::ResetEvent(ended_.get());
+    const FollowedLaunch followed{latest_->id,      latest_->port.get(),  latest_->job ? nullptr : latest_->process.get(),
+                                  keeper_.get(),    stopFollowing_.get(), ended_.get(),
+                                  reportWindow_,    reportMessage_};
+    follower_ = std::thread(Follow, followed);
+}
+
+void Win32Launcher::StopFollowing() {
+    if (!follower_.joinable()) {
+        return;
+    }
+    ::SetEvent(stopFollowing_.get());
+    if (latest_ && latest_->port) {
+        ::PostQueuedCompletionStatus(latest_->port.get(), 0, kStopKey, nullptr);
+    }
+    follower_.join();
+    keeper_.reset();
+}
+
+void Win32Launcher::WaitForEnd() { ::WaitForSingleObject(ended_.get(), INFINITE); }
+
+std::chrono::milliseconds Win32Launcher::Now() { return std::chrono::milliseconds(::GetTickCount64()); }
+
+bool Win32Launcher::Idle(std::chrono::milliseconds duration) {
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(duration.count()), QS_ALLINPUT,
+                                  MWMO_INPUTAVAILABLE);
+    return ProcessQueuedMessages();
+}
+
+}  // namespace resolaunch

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <thread>
+
+#include "platform/launcher.h"
+#include "platform/win32_handles.h"
+
+namespace resolaunch {
+
+// Starts each program in a job object of its own, so that everything it
+// starts stays one family; the job only allows breaking away on request and
+// never ends its processes, so ending ResoLaunch ends no program. A thread
+// waits on the job's completion port for the family's end.
+class Win32Launcher final : public Launcher {
+public:
+    Win32Launcher();
+    Win32Launcher(const Win32Launcher&) = delete;
+    Win32Launcher& operator=(const Win32Launcher&) = delete;
+    ~Win32Launcher() override;  // stops following; the programs go on
+
+    // Where the end of a followed launch is reported: `message`, with the
+    // launch's number as wParam, posted to `window`.
+    void ReportEndsTo(HWND window, UINT message);
+
+    std::optional<ProgramCommand> FindProgram(const std::wstring& commandText) override;
+    StartOutcome Start(const std::wstring& commandText) override;
+    LaunchFamily Family() override;
+    bool StartedAfterLaunch(uint32_t processId) override;
+    void FollowToEnd(uint32_t keeper) override;
+    void WaitForEnd() override;
+    std::chrono::milliseconds Now() override;
+    bool Idle(std::chrono::milliseconds duration) override;
+
+private:
+    struct Launch {
+        LaunchId id = 0;
+        ULONGLONG began = 0;  // system time as a FILETIME count, just before the start
+        UniqueKernelHandle job;
+        UniqueKernelHandle port;     // the job's completion port
+        UniqueKernelHandle process;  // the started program; null when the shell kept it
+        DWORD processId = 0;
+    };
+
+    void StopFollowing();
+
+    LaunchId launches_ = 0;
+    std::unique_ptr<Launch> latest_;
+    std::map<DWORD, bool> startedAfter_;  // answers for the latest launch
+
+    HWND reportWindow_ = nullptr;
+    UINT reportMessage_ = 0;
+    UniqueKernelHandle stopFollowing_;  // set: the follower thread returns
+    UniqueKernelHandle ended_;          // set when the launch followed last has ended
+    UniqueKernelHandle keeper_;
+    std::thread follower_;
+};
+
+}  // namespace resolaunch

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "fake_file_system.h"
+#include "settings/options_file.h"
+
+namespace resolaunch {
+namespace {
+
+using testing::FakeFileSystem;
+using namespace std::string_view_literals;
+
+TEST(OptionsFile, OnlyOneInTheOptionsSectionMeansYes) {
+    for (const char* text : {
+             "[Options]\r\nRestoreWhenProgramEnds=1\r\n",
+             "[Options]\nRestoreWhenProgramEnds=1",                      // LF only, no last line end
+             "\xEF\xBB\xBF[Options]\r\nRestoreWhenProgramEnds=1\r\n",    // UTF-8 byte-order mark
+             "; mine\r\n\r\n [ options ] \r\n  restorewhenprogramends = 1 \t\r\n",
+             "[Other]\r\nRestoreWhenProgramEnds=0\r\n[Options]\r\nX=2\r\nRestoreWhenProgramEnds=1\r\n",
+         }) {
+        EXPECT_TRUE(ParseRestoreWhenProgramEnds(text)) << text;
+    }
+}
+
+TEST(OptionsFile, AnythingElseMeansNo) {
+    for (std::string_view text : {
+             ""sv,
+             "[Options]\r\nRestoreWhenProgramEnds=0\r\n"sv,
+             "[Options]\r\nRestoreWhenProgramEnds=\r\n"sv,
+             "[Options]\r\nRestoreWhenProgramEnds=yes\r\n"sv,
+             "[Options]\r\nRestoreWhenProgramEnds=01\r\n"sv,
+             "[Options]\r\nRestoreWhenProgramEnds=1 ; comment\r\n"sv,
+             "[Options]\r\nRestoreWhenProgramEnds 1\r\n"sv,
+             "RestoreWhenProgramEnds=1\r\n"sv,                          // before any section
+             "[Other]\r\nRestoreWhenProgramEnds=1\r\n"sv,
+             "[Options\r\nRestoreWhenProgramEnds=1\r\n"sv,              // a broken section name
+             "[Options]\r\n;RestoreWhenProgramEnds=1\r\n"sv,
+             "[Options]\r\nRestoreWhenProgramEnds=0\r\nRestoreWhenProgramEnds=1\r\n"sv,  // the first one counts
+             "\xFF\xFE[\0O\0p\0t\0i\0o\0n\0s\0]\0"sv,                  // UTF-16: not read
+             "\x81\x40\x82\xA0=1\r\n\x00\x01\x02"sv,
+         }) {
+        EXPECT_FALSE(ParseRestoreWhenProgramEnds(text)) << text;
+    }
+}
+
+TEST(OptionsFile, WhatIsWrittenReadsBack) {
+    EXPECT_EQ(FormatOptionsFile(true), "[Options]\r\nRestoreWhenProgramEnds=1\r\n");
+    EXPECT_TRUE(ParseRestoreWhenProgramEnds(FormatOptionsFile(true)));
+    EXPECT_FALSE(ParseRestoreWhenProgramEnds(FormatOptionsFile(false)));
+}
+
+TEST(OptionsStore, LivesBesideTheProgramAndAMissingOrUnreadableFileMeansNo) {
+    FakeFileSystem files;
+    OptionsStore store(files);
+    EXPECT_FALSE(store.LoadRestoreWhenProgramEnds());
+
+    ASSERT_TRUE(store.SaveRestoreWhenProgramEnds(true));
+    EXPECT_EQ(files.files.at(L"C:\\Games\\ResoLaunch.ini"), FormatOptionsFile(true));
+    EXPECT_TRUE(store.LoadRestoreWhenProgramEnds());
+
+    files.unreadable.insert(L"C:\\Games\\ResoLaunch.ini");
+    EXPECT_FALSE(store.LoadRestoreWhenProgramEnds());
+}
+
+TEST(OptionsStore, AFailedWriteLeavesTheOldFile) {
+    FakeFileSystem files;
+    OptionsStore store(files);
+    files.files[L"C:\\Games\\ResoLaunch.ini"] = FormatOptionsFile(true);
+    files.fault = FakeFileSystem::Fault::MoveFails;
+    EXPECT_FALSE(store.SaveRestoreWhenProgramEnds(false));
+    EXPECT_TRUE(store.LoadRestoreWhenProgramEnds());
+    EXPECT_EQ(files.files.size(), 1u) << "the temporary file is left behind";
+}
+
+}  // namespace
+}  // namespace resolaunch

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "fake_desktop.h"
+#include "follow/program_window.h"
+
+namespace resolaunch {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::FakeDesktop;
+using testing::FakeLauncher;
+
+// The window a launch waits for, with a started launcher ("parent", the
+// started process) and what it starts.
+struct ProgramWindowTest : ::testing::Test {
+    ProgramWindowTest() { launcher.Start(L"launcher.exe"); }
+
+    WindowHandle Wait() { return WaitForProgramWindow(desktop, launcher, kOwnWindow, 10000ms); }
+    // How long the last wait took.
+    std::chrono::milliseconds Waited() const { return launcher.now - startedAt; }
+
+    static constexpr uint32_t kParent = FakeLauncher::kStartedProcess;
+    static constexpr uint32_t kChild = 600;
+    static constexpr uint32_t kConsoleHost = 601;
+    static constexpr uint32_t kHandedOver = 700;  // started by a program outside the family
+    static constexpr uint32_t kOlder = 42;        // running before the launch
+    static constexpr WindowHandle kOwnWindow = 0x1000;
+    static constexpr WindowHandle kGame = 0x2000;
+
+    std::vector<std::wstring> log;
+    FakeDesktop desktop{log};
+    FakeLauncher launcher{log};
+    std::chrono::milliseconds startedAt = launcher.now;
+};
+
+TEST_F(ProgramWindowTest, AChildsWindowAfterTheParentHasEnded) {
+    // cmd /c start: cmd starts the game and ends; the game shows its window 0.9 s later.
+    launcher.family = {{kParent, kChild}, false};
+    launcher.startedLater.insert(kChild);
+    launcher.Idle(50ms);
+    launcher.family = {{kChild}, false};
+    startedAt = launcher.now;
+    launcher.timeline.emplace(launcher.now + 900ms, [this] { desktop.Add(kGame, {kChild, {}}); });
+
+    EXPECT_EQ(Wait(), kGame);
+    EXPECT_EQ(Waited(), 900ms);
+}
+
+TEST_F(ProgramWindowTest, ConsoleOwnedInvisibleAndOwnWindowsAreSkipped) {
+    launcher.family = {{kParent, kChild, kConsoleHost}, false};
+    desktop.Add(kOwnWindow, {kParent, {}});
+    desktop.Add(0x3000, {kConsoleHost, {}, true, false, L"ConsoleWindowClass"});
+    desktop.Add(0x3001, {kChild, {}, true, true});    // owned: a dialog
+    desktop.Add(0x3002, {kChild, {}, false, false});  // not shown
+    desktop.Add(kGame, {kChild, {}});
+    EXPECT_EQ(Wait(), kGame);
+    EXPECT_EQ(Waited(), 0ms);
+}
+
+TEST_F(ProgramWindowTest, TheFrontmostFamilyWindowWinsAndOthersAreNotTaken) {
+    desktop.Add(0x3000, {kOlder, {}});
+    desktop.Add(0x3001, {kHandedOver, {}});  // started after the launch, but the family still runs
+    desktop.Add(kGame, {kParent, {}});
+    EXPECT_EQ(Wait(), kGame);
+}
+
+TEST_F(ProgramWindowTest, AfterTheWholeFamilyEndedAWindowOfALaterProcessIsTakenUntilTenSeconds) {
+    launcher.startedLater.insert(kHandedOver);
+    desktop.Add(0x3000, {kOlder, {}});
+    launcher.timeline.emplace(launcher.now + 300ms, [this] { launcher.family = {{}, true}; });
+    launcher.timeline.emplace(launcher.now + 4000ms, [this] { desktop.Add(kGame, {kHandedOver, {}}); });
+    EXPECT_EQ(Wait(), kGame) << "the wait must go on after the family has ended";
+    EXPECT_EQ(Waited(), 4000ms);
+}
+
+TEST_F(ProgramWindowTest, AWindowOpenBeforeTheLaunchIsNeverTheProgramsOwn) {
+    desktop.Add(0x3000, {kOlder, {}});
+    launcher.timeline.emplace(launcher.now + 300ms, [this] { launcher.family = {{}, true}; });
+    EXPECT_EQ(Wait(), 0u);
+    EXPECT_EQ(Waited(), 10000ms);
+}
+
+TEST_F(ProgramWindowTest, WithoutAJobTheFamilyIsTheStartedProgramAlone) {
+    // The child is not known to be the family's: its window counts only
+    // once the started program has ended, as one of a later process.
+    launcher.startedLater.insert(kChild);
+    desktop.Add(kGame, {kChild, {}});
+    launcher.timeline.emplace(launcher.now + 2000ms, [this] { launcher.family = {{}, true}; });
+    EXPECT_EQ(Wait(), kGame);
+    EXPECT_EQ(Waited(), 2000ms);
+}
+
+TEST_F(ProgramWindowTest, AProgramThatIsToEndStopsWaiting) {
+    launcher.timeline.emplace(launcher.now + 100ms, [this] { launcher.quitting = true; });
+    EXPECT_EQ(Wait(), 0u);
+    EXPECT_EQ(Waited(), 100ms);
+}
+
+}  // namespace
+}  // namespace resolaunch
