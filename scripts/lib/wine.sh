@@ -22,6 +22,9 @@ RESOLAUNCH_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 RESOLAUNCH_LOG_DIR="$RESOLAUNCH_ROOT/build/logs"
 # Japanese Windows: ANSI code page 932. Wine reads it when the wineserver starts.
 RESOLAUNCH_WINE_LOCALE=ja_JP.UTF-8
+# Where Debian's fonts-wine puts Wine's own fonts (Marlett, Tahoma, the
+# bitmap system fonts).
+RESOLAUNCH_WINE_FONTS=/usr/share/wine/fonts
 export WINEDEBUG=-all
 export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -164,5 +167,19 @@ _wine_start_server() {
     wine_run reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
       >>"$log" 2>&1
   fi
+  _wine_link_fonts
   LC_ALL=$RESOLAUNCH_WINE_LOCALE wineboot >>"$log" 2>&1
+}
+
+# Debian's Wine 8 looks for its own fonts in "<data dir>\../fonts", a path that
+# does not resolve, and so never loads the ones fonts-wine installs; without
+# Marlett, caption buttons show the letters "0 1 r". The prefix's Fonts folder
+# is always searched: link them there.
+_wine_link_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
+  [ -d "$RESOLAUNCH_WINE_FONTS" ] || return 0
+  mkdir -p "$fonts"
+  for font in "$RESOLAUNCH_WINE_FONTS"/*; do
+    [ -e "$fonts/${font##*/}" ] || ln -sfn "$font" "$fonts/${font##*/}"
+  done
 }
