@@ -9,7 +9,7 @@
 # Japanese locale; a scratch folder $WORK; and an EXIT trap that stops all of
 # it again. Each script has a prefix of its own, so ending a session (which
 # ends every program of its prefix) never touches another script's programs.
-# Nothing is stopped that the session did not start.
+# Nothing is stopped outside the session's prefix and its own Xvfb.
 #
 # Then: wine_run CMD... runs a Wine program in the Japanese locale;
 # wine_start LOG CMD... starts one in the background (its PID in WINE_PID),
