@@ -37,14 +37,9 @@ fi
 APP="$BUILD_DIR/ResoLaunch.exe"
 BENCH="$BUILD_DIR/tests/bench"
 
-export RESOLAUNCH_WINEPREFIX="${RESOLAUNCH_WINEPREFIX:-$ROOT/build/wineprefix-bench}"
 # shellcheck source=SCRIPTDIR/lib/wine.sh
 source "$ROOT/scripts/lib/wine.sh"
-
-begin_wine_session bench
-
-start_xvfb
-start_wine
+wine_session bench xvfb
 
 # One desktop for both programs: cmd runs them one after the other.
 CALLS_OUT="$WORK/startup_calls.txt"
@@ -57,12 +52,11 @@ TIME_OUT="$WORK/startup_time.txt"
 } | iconv -f UTF-8 -t CP932 >"$WORK/bench.bat"
 
 echo "== running in the Wine desktop ResoLaunchBench (display $DISPLAY, prefix ${WINEPREFIX#"$ROOT/"})"
-EXPLORER_LOG="$RESOLAUNCH_LOG_DIR/bench-startup-explorer.log"
+EXPLORER_LOG=$(wine_log explorer)
 # Other work on the machine shows in the figures: say how busy it was.
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
-wine_run explorer /desktop=ResoLaunchBench,1024x768 cmd /c "$(win_path "$WORK/bench.bat")" \
-  >"$EXPLORER_LOG" 2>&1 &
-EXPLORER_PID=$!
+wine_start "$EXPLORER_LOG" explorer /desktop=ResoLaunchBench,1024x768 cmd /c "$(win_path "$WORK/bench.bat")"
+EXPLORER_PID=$WINE_PID
 
 # Each start has its own deadline inside startup_time; this one only guards
 # against a desktop that hangs as a whole.
@@ -73,7 +67,6 @@ if ! wait_for $((120 + RUNS * 7 * 15)) explorer_gone; then
   exit 1
 fi
 wait "$EXPLORER_PID" 2>/dev/null || true
-EXPLORER_PID=""
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "load average before: $LOAD_BEFORE, after: $LOAD_AFTER ($(nproc) processors)"
 

@@ -46,24 +46,14 @@ exit_file=$results/resolaunch_e2e.exit
 batch=$results/run_e2e.cmd
 rm -f "$xml" "$log" "$exit_file" "$batch"
 
-# A prefix of its own, so that its `wineserver -k` never ends another script's programs.
-export RESOLAUNCH_WINEPREFIX=${RESOLAUNCH_WINEPREFIX:-$root/build/wineprefix-e2e}
 # shellcheck source=SCRIPTDIR/lib/wine.sh
 source "$root/scripts/lib/wine.sh"
-
-wine_pid=""
-cleanup() {
-  stop_wine
-  if [ -n "$wine_pid" ]; then wait "$wine_pid" 2>/dev/null || true; fi
-  stop_xvfb
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
 started=$SECONDS
-start_xvfb   # always a private one, even when DISPLAY is set
-start_wine
+# Always on a private Xvfb, even when DISPLAY is set.
+if ! wine_session e2e xvfb; then
+  echo "e2e: 0 passed, 1 failed"
+  exit 1
+fi
 
 # Wine's explorer does not pass on the exit status of the program it starts:
 # a small batch file runs the driver and writes its status, once it has ended,
@@ -77,9 +67,7 @@ printf '@echo off\r\n"%s" "--gtest_output=xml:%s"%s >"%s" 2>&1\r\necho %%ERRORLE
 
 export RESOLAUNCH_EXE
 RESOLAUNCH_EXE=$(win_path "$product")
-wine_run explorer /desktop=ResoLaunchE2E,1024x768 cmd /c "$(win_path "$batch")" \
-  >"$results/explorer.log" 2>&1 &
-wine_pid=$!
+wine_start "$results/explorer.log" explorer /desktop=ResoLaunchE2E,1024x768 cmd /c "$(win_path "$batch")"
 
 finished() { [ -s "$exit_file" ]; }
 if ! wait_for "$timeout_s" finished; then

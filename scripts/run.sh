@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds ResoLaunch.exe and starts it under Wine (Japanese locale, a private
-# prefix in build/). With an X display: in a 1024x768 Wine desktop window on
-# that display, where display modes really enumerate and switch. Without one:
-# under a private Xvfb, writing a screenshot PNG.
+# Builds ResoLaunch.exe and starts it under Wine (Japanese locale, the prefix
+# build/wineprefix-run). With an X display: in a 1024x768 Wine desktop window
+# on that display, where display modes really enumerate and switch. Without
+# one: under a private Xvfb, writing a screenshot PNG.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,12 +10,14 @@ bash scripts/setup.sh
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target ResoLaunch
 
+export RESOLAUNCH_WINEPREFIX="${RESOLAUNCH_WINEPREFIX:-$PWD/build/wineprefix-run}"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  # shellcheck source=SCRIPTDIR/lib/wine.sh
   source scripts/lib/wine.sh
-  start_wine
+  wine_session run current
   echo "starting ResoLaunch on $DISPLAY (close its window to end)"
-  wine_run explorer /desktop=ResoLaunch,1024x768 "$(win_path build/mingw/ResoLaunch.exe)" \
-    >"$RESOLAUNCH_LOG_DIR/run.log" 2>&1
+  wine_run explorer /desktop=ResoLaunch,1024x768 "$(win_path build/mingw/ResoLaunch.exe)" >"$(wine_log explorer)" 2>&1
+  # Programs it started may still be open.
   wineserver -w
 else
   echo "no X display: starting ResoLaunch under Xvfb for a screenshot"

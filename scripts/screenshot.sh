@@ -3,10 +3,11 @@
 #
 #   scripts/screenshot.sh [--current-display] [--typical-use] [OUT.png] [BUILD_DIR]
 #
-# With --typical-use it shows the typical use instead: a saved game path and
-# the 800 x 600, 32-bit entry are loaded, 解像度変更＞起動 is clicked, and the
-# whole desktop is captured once it has switched and the game's window has
-# been placed (default OUT: docs/typical-use.png).
+# With --typical-use it shows the typical use instead: a saved game path is
+# loaded, the 800 x 600, 32-bit entry is selected in the list and
+# 解像度変更＞起動 is pressed (by tools/drive_window.exe, which finds both by
+# their text), and the whole desktop is captured once it has switched and the
+# game's window has been placed (default OUT: docs/typical-use.png).
 #
 # OUT.png defaults to docs/screenshot.png, BUILD_DIR to build/mingw (built
 # with the mingw preset when needed). ResoLaunch.exe is copied to a fresh
@@ -41,7 +42,7 @@ DEFAULT_OUT=docs/screenshot.png
 TARGETS=(ResoLaunch)
 if [ "$TYPICAL_USE" = 1 ]; then
   DEFAULT_OUT=docs/typical-use.png
-  TARGETS+=(delayed_window)
+  TARGETS+=(delayed_window drive_window)
 fi
 OUT=${positional[0]:-$DEFAULT_OUT}
 BUILD_DIR=${positional[1]:-build/mingw}
@@ -60,31 +61,25 @@ else
   cmake --build "$BUILD_DIR" --target "${TARGETS[@]}" >/dev/null
 fi
 
-export RESOLAUNCH_WINEPREFIX="${RESOLAUNCH_WINEPREFIX:-$ROOT/build/wineprefix-shot}"
 # shellcheck source=SCRIPTDIR/lib/wine.sh
 source "$ROOT/scripts/lib/wine.sh"
-
-begin_wine_session shot
-
-if [ "$USE_CURRENT_DISPLAY" = 0 ]; then
-  start_xvfb
-fi
-start_wine
+if [ "$USE_CURRENT_DISPLAY" = 1 ]; then wine_session shot current; else wine_session shot xvfb; fi
 
 mkdir "$WORK/app"
 cp "$BUILD_DIR/ResoLaunch.exe" "$WORK/app/"
 if [ "$TYPICAL_USE" = 1 ]; then
-  # A stand-in game beside it, and settings that name it: X 370, Y 60, and
-  # entry 7, which is 800 x 600 at 32 bits in Wine's list.
-  mkdir "$WORK/app/Old Game"
-  cp "$BUILD_DIR/tests/e2e/delayed_window.exe" "$WORK/app/Old Game/game.exe"
-  printf -- '--title "Old Game" --size 400x300 --delay 200 --lifetime 120000' >"$WORK/app/Old Game/game.options"
-  printf '"%s","370","60",7\r\n' "$(win_path "$WORK/app/Old Game/game.exe")" >"$WORK/app/path.txt"
+  # A stand-in game, and settings that name it with X 370 and Y 60 and no
+  # mode selected: the mode is picked in the list below.
+  GAME_DIR="$WINEPREFIX/drive_c/Games/Old Game"
+  rm -rf "$GAME_DIR"
+  mkdir -p "$GAME_DIR"
+  cp "$BUILD_DIR/tests/e2e/delayed_window.exe" "$GAME_DIR/game.exe"
+  printf -- '--title "Old Game" --size 400x300 --delay 200 --lifetime 120000' >"$GAME_DIR/game.options"
+  printf '"%s","370","60",-1\r\n' "$(win_path "$GAME_DIR/game.exe")" >"$WORK/app/path.txt"
 fi
 DESKTOP_NAME=ResoLaunchShot
-wine_run explorer "/desktop=$DESKTOP_NAME,1024x768" "$(win_path "$WORK/app/ResoLaunch.exe")" \
-  >"$RESOLAUNCH_LOG_DIR/screenshot-explorer.log" 2>&1 &
-EXPLORER_PID=$!
+wine_start "$(wine_log explorer)" \
+  explorer "/desktop=$DESKTOP_NAME,1024x768" "$(win_path "$WORK/app/ResoLaunch.exe")"
 
 # The main window is the X window of resolaunch.exe, larger than the 1x1
 # helper windows, inside this desktop's window; it counts once it is viewable.
@@ -99,7 +94,7 @@ find_window() {
   [ -n "$WINDOW_ID" ] && xwininfo -id "$WINDOW_ID" 2>/dev/null | grep -q 'Map State: IsViewable'
 }
 if ! wait_for 60 find_window; then
-  echo "ResoLaunch's window did not appear (see $RESOLAUNCH_LOG_DIR/screenshot-explorer.log)" >&2
+  echo "ResoLaunch's window did not appear (see $(wine_log explorer))" >&2
   exit 1
 fi
 
@@ -126,9 +121,14 @@ if ! wait_for 30 settled; then
 fi
 
 if [ "$TYPICAL_USE" = 1 ]; then
-  # Click 解像度変更＞起動: its centre in the client area at 96 DPI, plus
-  # Wine's frame (4 pixels) and caption (23 pixels).
-  xdotool mousemove --window "$WINDOW_ID" $((4 + 232 + 52)) $((23 + 168 + 16)) click 1
+  # Select 800 x 600 at 32 bits in the list and press 解像度変更＞起動, as a
+  # user would: Wine's controls are no X windows, so a Win32 helper in the
+  # same desktop finds them by their text.
+  if ! wine_run "$(win_path "$BUILD_DIR/tools/drive_window.exe")" --desktop "$DESKTOP_NAME" --wait 30 \
+    --mode 800x600x32 --click 解像度変更＞起動 >"$(wine_log drive)" 2>&1; then
+    cat "$(wine_log drive)" >&2
+    exit 1
+  fi
   DESKTOP_ID=$(xwininfo -root -tree | awk -v name="\"$DESKTOP_NAME - Wine desktop\"" 'index($0, name) { print $1; exit }')
   switched_and_placed() {
     xwininfo -id "$DESKTOP_ID" | grep -q 'Width: 800' &&
