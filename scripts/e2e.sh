@@ -46,6 +46,12 @@ exit_file=$results/resolaunch_e2e.exit
 batch=$results/run_e2e.cmd
 rm -f "$xml" "$log" "$exit_file" "$batch"
 
+# A home of its own: Wine may link the prefix's Desktop folder into $HOME,
+# and the tests make shortcuts there.
+export HOME="$results/home"
+rm -rf "$HOME"
+mkdir -p "$HOME"
+
 # shellcheck source=SCRIPTDIR/lib/wine.sh
 source "$root/scripts/lib/wine.sh"
 started=$SECONDS
@@ -54,6 +60,11 @@ if ! wine_session e2e xvfb; then
   echo "e2e: 0 passed, 1 failed"
   exit 1
 fi
+# A prefix made under another home links its Desktop folder there: the
+# shortcuts the tests make stay in this one.
+for desktop in "$WINEPREFIX"/drive_c/users/*/Desktop; do
+  if [ -L "$desktop" ]; then ln -sfn "$HOME" "$desktop"; fi
+done
 
 # Wine's explorer does not pass on the exit status of the program it starts:
 # a small batch file runs the driver and writes its status, once it has ended,

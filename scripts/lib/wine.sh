@@ -27,7 +27,9 @@ RESOLAUNCH_WINE_LOCALE=ja_JP.UTF-8
 RESOLAUNCH_WINE_FONTS=/usr/share/wine/fonts
 export WINEDEBUG=-all
 export WINEARCH=win64
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installers; winemenubuilder would turn shortcuts the
+# programs make into menu entries and .desktop files on the Linux side.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 WINE_SESSION=""
 WINE_LOG_PREFIX=""

@@ -1,19 +1,24 @@
 #include "app/application.h"
 
+#include "command_line/command_line.h"
+#include "command_line/command_runner.h"
 #include "modes/module1.h"
 #include "platform/win32_desktop.h"
 #include "platform/win32_display_settings.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_launcher.h"
 #include "platform/win32_messages.h"
+#include "platform/win32_shortcuts.h"
+#include "platform/win32_std_streams.h"
 #include "settings/options_file.h"
 #include "settings/settings_store.h"
 #include "window/form1.h"
 #include "window/main_window.h"
 
 namespace resolaunch {
+namespace {
 
-int RunApplication(HINSTANCE instance) {
+int RunWindow(HINSTANCE instance) {
     Win32DisplaySettings display;
     Module1 module1(display);
     Win32FileSystem files;
@@ -22,14 +27,39 @@ int RunApplication(HINSTANCE instance) {
     OptionsStore options(files);
     Win32Desktop desktop;
     Win32Launcher launcher;
+    Win32Shortcuts shortcutFiles;
+    ShortcutMaker shortcuts(launcher, files, shortcutFiles);
 
     MainWindow window(instance);
-    Form1 form(window, window, FormServices{module1, settings, options, desktop, launcher});
+    Form1 form(window, window, FormServices{module1, settings, options, desktop, launcher, shortcuts});
     if (!window.Create(form)) {
         return 1;
     }
     launcher.ReportEndsTo(window.Handle(), MainWindow::kLaunchEndedMessage);
     return RunMessageLoop(window.Handle());
+}
+
+// No window, no settings: only what the line asks for.
+int RunCommand(const ParsedCommandLine& commandLine) {
+    Win32DisplaySettings display;
+    Module1 module1(display);
+    Win32Desktop desktop;
+    Win32Launcher launcher;
+    Win32StdStreams streams;
+    Win32AnsiCodec ansi;
+    CommandOutput output(streams, ansi);
+    return RunCommandLine(commandLine, CommandServices{module1, desktop, launcher, output});
+}
+
+}  // namespace
+
+int RunApplication(HINSTANCE instance) {
+    const ParsedCommandLine commandLine = ParseCommandLine(::GetCommandLineW());
+    const auto* request = std::get_if<CommandLineRequest>(&commandLine);
+    if (request != nullptr && request->action == CommandLineRequest::Action::Window) {
+        return RunWindow(instance);
+    }
+    return RunCommand(commandLine);
 }
 
 }  // namespace resolaunch

@@ -11,8 +11,8 @@ void RestoreOnEnd::Switched(const DisplayMode& mode, int32_t result) {
     }
 }
 
-bool RestoreOnEnd::TakeRestoreAtEnd(LaunchId launch, const std::optional<DisplayMode>& current) {
-    if (!enabled_ || !owed_ || launch != latest_ || launch == 0 || current != owed_) {
+bool RestoreOnEnd::TakeRestore(const std::optional<DisplayMode>& current) {
+    if (!enabled_ || !owed_ || current != owed_) {
         return false;
     }
     owed_.reset();

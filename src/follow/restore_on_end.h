@@ -27,10 +27,13 @@ public:
     void Launched(LaunchId launch) { latest_ = launch; }
     LaunchId Latest() const { return latest_; }
 
-    // `launch` has ended while the screen is in `current` (nothing when it
-    // cannot be told): true when the screen is to go back now, which settles
-    // what was owed.
-    bool TakeRestoreAtEnd(LaunchId launch, const std::optional<DisplayMode>& current);
+    // The screen is in `current` (nothing when it cannot be told): true when
+    // it is to go back now, which settles what was owed.
+    bool TakeRestore(const std::optional<DisplayMode>& current);
+    // The same, when `launch` has ended: only the latest launch counts.
+    bool TakeRestoreAtEnd(LaunchId launch, const std::optional<DisplayMode>& current) {
+        return launch != 0 && launch == latest_ && TakeRestore(current);
+    }
 
 private:
     bool enabled_ = false;

@@ -78,4 +78,27 @@ std::optional<DisplayMode> Module1::CurrentDisplayMode() {
     return ModeOf(request);
 }
 
+std::optional<DisplayMode> Module1::FindDisplayMode(int32_t width, int32_t height, std::optional<int32_t> bits) {
+    if (!bits) {
+        if (const std::optional<DisplayMode> current = CurrentDisplayMode()) {
+            if (std::optional<DisplayMode> found = FindDisplayMode(width, height, current->Bits)) {
+                return found;
+            }
+        }
+    }
+    std::optional<DisplayMode> found;
+    for (const DisplayMode& mode : displayModes_) {
+        if (mode.Width != width || mode.Height != height) {
+            continue;
+        }
+        if (bits ? mode.Bits == *bits : !found || mode.Bits > found->Bits) {
+            found = mode;
+            if (bits) {
+                break;
+            }
+        }
+    }
+    return found;
+}
+
 }  // namespace resolaunch

@@ -43,6 +43,11 @@ public:
     // The depth and size the screen has now; nothing when it cannot be told.
     std::optional<DisplayMode> CurrentDisplayMode();
 
+    // The first mode of the table with that size, and that depth when one is
+    // given; without one, the screen's current depth or else the deepest
+    // offered at that size. Nothing when the table holds no such mode.
+    std::optional<DisplayMode> FindDisplayMode(int32_t width, int32_t height, std::optional<int32_t> bits);
+
     const std::vector<DisplayMode>& DisplayModes() const { return displayModes_; }
 
 private:

@@ -22,6 +22,12 @@ struct ProgramCommand {
     std::wstring program;    // full path of the executable
     std::wstring arguments;  // the rest of the command line, as typed
     std::wstring folder;     // the program's folder: its working folder
+    bool namesFile = false;  // the text as a whole names the program's file
+};
+
+struct ProgramLookup {
+    std::optional<ProgramCommand> command;
+    std::wstring failureReason;  // the system's own words, when none was found
 };
 
 // The processes a launch has started, as they are now: the started program
@@ -38,8 +44,8 @@ public:
 
     // The program a command text names: a text that names an existing file is
     // that file; any other text is a command line, a program and its
-    // arguments. Nothing when no program is found.
-    virtual std::optional<ProgramCommand> FindProgram(const std::wstring& commandText) = 0;
+    // arguments.
+    virtual ProgramLookup FindProgram(const std::wstring& commandText) = 0;
 
     // Starts the program of the command text with a normal, activated window
     // in its own folder, as a new launch that keeps its family together where

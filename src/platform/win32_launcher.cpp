@@ -231,18 +231,19 @@ void Win32Launcher::ReportEndsTo(HWND window, UINT message) {
     reportMessage_ = message;
 }
 
-std::optional<ProgramCommand> Win32Launcher::FindProgram(const std::wstring& commandText) {
+ProgramLookup Win32Launcher::FindProgram(const std::wstring& commandText) {
     ProgramCommand command;
-    if (IsExistingFile(commandText)) {
+    command.namesFile = IsExistingFile(commandText);
+    if (command.namesFile) {
         command.program = FullPath(commandText);
     } else {
         command.program = ProgramOfCommandLine(commandText, command.arguments);
     }
     if (command.program.empty()) {
-        return std::nullopt;
+        return {std::nullopt, SystemErrorText(ERROR_FILE_NOT_FOUND)};
     }
     command.folder = FolderOf(command.program);
-    return command;
+    return {std::move(command), std::wstring()};
 }
 
 StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
@@ -250,12 +251,13 @@ StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
     latest_.reset();
     startedAfter_.clear();
 
-    const std::optional<ProgramCommand> command = FindProgram(commandText);
-    if (!command) {
-        return {false, SystemErrorText(ERROR_FILE_NOT_FOUND), 0};
+    const ProgramLookup lookup = FindProgram(commandText);
+    if (!lookup.command) {
+        return {false, lookup.failureReason, 0};
     }
+    const ProgramCommand& command = *lookup.command;
     // Exactly that file, quoted, so that a path with spaces cannot start another program.
-    std::wstring commandLine = IsExistingFile(commandText) ? L"\"" + command->program + L"\"" : commandText;
+    std::wstring commandLine = command.namesFile ? L"\"" + command.program + L"\"" : commandText;
 
     auto launch = std::make_unique<Launch>();
     launch->began = SystemTimeNow();
@@ -267,8 +269,8 @@ StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION created{};
     // Suspended, so that the program is in its job before it can start anything.
-    if (::CreateProcessW(command->program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                         nullptr, command->folder.empty() ? nullptr : command->folder.c_str(), &startup, &created)) {
+    if (::CreateProcessW(command.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                         nullptr, command.folder.empty() ? nullptr : command.folder.c_str(), &startup, &created)) {
         const UniqueKernelHandle thread(created.hThread);
         launch->process.reset(created.hProcess);
         launch->processId = created.dwProcessId;
@@ -284,7 +286,7 @@ StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
         }
     } else {
         DWORD error = ::GetLastError();
-        if (error != kElevationRequired || !StartElevated(*command, launch->process, error)) {
+        if (error != kElevationRequired || !StartElevated(command, launch->process, error)) {
             return {false, SystemErrorText(error), 0};
         }
         launch->processId = launch->process ? ::GetProcessId(launch->process.get()) : 0;

@@ -26,7 +26,7 @@ public:
     // launch's number as wParam, posted to `window`.
     void ReportEndsTo(HWND window, UINT message);
 
-    std::optional<ProgramCommand> FindProgram(const std::wstring& commandText) override;
+    ProgramLookup FindProgram(const std::wstring& commandText) override;
     StartOutcome Start(const std::wstring& commandText) override;
     LaunchFamily Family() override;
     bool StartedAfterLaunch(uint32_t processId) override;

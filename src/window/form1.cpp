@@ -5,18 +5,12 @@
 #include "follow/placement.h"
 #include "follow/program_window.h"
 #include "modes/mode_label.h"
+#include "text/messages.h"
 #include "window/handler_boundary.h"
 #include "window/screen_coordinate.h"
 
 namespace resolaunch {
 namespace {
-
-constexpr const wchar_t* kBadX = L"表示位置 X には整数を入力して下さい。";
-constexpr const wchar_t* kBadY = L"表示位置 Y には整数を入力して下さい。";
-constexpr const wchar_t* kStartFailed = L"起動に失敗しました。(ToT)";
-constexpr const wchar_t* kRestartNeeded = L"設定を有効にするには、再起動して下さい。(^_^)v";
-constexpr const wchar_t* kSwitchFailed = L"解像度変更に失敗しました。(ToT)";
-constexpr const wchar_t* kRestoreFailed = L"解像度を戻せませんでした。(ToT)";
 
 // Hides the main window for a launch that ends the program; shows it again
 // when the launch goes no further.
@@ -112,14 +106,52 @@ void Form1::Click(ControlId button) {
 }
 
 void Form1::SystemMenuCommand(uint32_t command) {
-    if (command != kRestoreOnEndCommand) {
-        return;
+    if (command == kRestoreOnEndCommand) {
+        ToggleRestoreOnEnd();
+    } else if (command == kCreateShortcutCommand) {
+        RunFlow([&] { CreateShortcut(); });
     }
+}
+
+void Form1::ToggleRestoreOnEnd() {
     const bool enabled = !restoreOnEnd_.Enabled();
     restoreOnEnd_.SetEnabled(enabled);
-    controls_.SetMenuItemChecked(command, enabled);
+    controls_.SetMenuItemChecked(kRestoreOnEndCommand, enabled);
     // A failed write is not reported: the choice holds for this run.
     options_.SaveRestoreWhenProgramEnds(enabled);
+}
+
+void Form1::CreateShortcut() {
+    const std::optional<std::pair<int32_t, int32_t>> position = Position();
+    if (!position) {
+        return;
+    }
+    const std::wstring command = controls_.Text(TextBox::Text1);
+    if (command.find_first_not_of(L" \t\u3000") == std::wstring::npos) {
+        messages_.ShowMessage(kNoProgramMessage);
+        return;
+    }
+    std::optional<DisplayMode> mode;
+    if (const int16_t index = controls_.ListIndex(); index != -1) {
+        mode = modes_.DisplayModes().at(static_cast<std::size_t>(index));
+    }
+    const ShortcutOutcome outcome = shortcuts_.Make({command, mode, position->first, position->second});
+    messages_.ShowMessage(outcome.made ? kShortcutMadeMessage + (L"\n" + outcome.path)
+                                       : kShortcutFailedMessage + (L"\n" + outcome.failureReason));
+}
+
+std::optional<std::pair<int32_t, int32_t>> Form1::Position() {
+    const std::optional<int32_t> y = ParseScreenCoordinate(controls_.Text(TextBox::Text3));
+    if (!y) {
+        messages_.ShowMessage(kBadYMessage);
+        return std::nullopt;
+    }
+    const std::optional<int32_t> x = ParseScreenCoordinate(controls_.Text(TextBox::Text2));
+    if (!x) {
+        messages_.ShowMessage(kBadXMessage);
+        return std::nullopt;
+    }
+    return std::pair{*x, *y};
 }
 
 void Form1::LaunchEnded(LaunchId launch) {
@@ -139,7 +171,7 @@ void Form1::FinishLaunch(LaunchId launch) {
     }
     if (restoreOnEnd_.TakeRestoreAtEnd(launch, modes_.CurrentDisplayMode()) &&
         modes_.RestoreDisplayMode() != kChangeSuccessful) {
-        messages_.ShowMessage(kRestoreFailed);
+        messages_.ShowMessage(kRestoreFailedMessage);
     }
     if (endWithLaunch_) {
         controls_.EndProgram();
@@ -179,16 +211,11 @@ void Form1::RunButton(ControlId button) {
 
 void Form1::Command1_Click(int16_t Index) {
     // Both positions are checked before anything is started or hidden, Y first.
-    const std::optional<int32_t> y = ParseScreenCoordinate(controls_.Text(TextBox::Text3));
-    if (!y) {
-        messages_.ShowMessage(kBadY);
+    const std::optional<std::pair<int32_t, int32_t>> position = Position();
+    if (!position) {
         return;
     }
-    const std::optional<int32_t> x = ParseScreenCoordinate(controls_.Text(TextBox::Text2));
-    if (!x) {
-        messages_.ShowMessage(kBadX);
-        return;
-    }
+    const auto [x, y] = *position;
     const std::wstring command = controls_.Text(TextBox::Text1);
 
     HiddenForm hidden(controls_, Index == 0);
@@ -202,7 +229,7 @@ void Form1::Command1_Click(int16_t Index) {
     const StartOutcome outcome = launcher_.Start(command);
     if (!outcome.started) {
         hidden.ShowAgain();
-        messages_.ShowMessage(std::wstring(kStartFailed) + L"\n" + command + L"\n" + outcome.failureReason);
+        messages_.ShowMessage(StartFailedMessage(command, outcome.failureReason));
         return;
     }
     restoreOnEnd_.Launched(outcome.launch);
@@ -224,7 +251,7 @@ void Form1::Command1_Click(int16_t Index) {
     WindowHandle placed = 0;
     if (TargetWindow != 0 && TargetWindow != form) {
         // A window that has gone before its rectangle could be read is left alone.
-        if (const std::optional<WindowRect> rect = PlaceWindow(desktop_, TargetWindow, *x, *y)) {
+        if (const std::optional<WindowRect> rect = PlaceWindow(desktop_, TargetWindow, x, y)) {
             TargetRect = *rect;
             placed = TargetWindow;
         }
@@ -264,9 +291,9 @@ void Form1::Command3_Click() {
     restoreOnEnd_.Switched(mode, result);
     TransferSettings(0);
     if (result == kChangeRestart) {
-        messages_.ShowMessage(kRestartNeeded);
+        messages_.ShowMessage(kRestartNeededMessage);
     } else if (result != kChangeSuccessful) {
-        messages_.ShowMessage(kSwitchFailed);
+        messages_.ShowMessage(kSwitchFailedMessage);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "platform/launcher.h"
 #include "settings/options_file.h"
 #include "settings/settings_store.h"
+#include "shortcut/shortcut_maker.h"
 #include "window/form_controls.h"
 #include "window/form_events.h"
 
@@ -22,6 +23,7 @@ struct FormServices {
     OptionsStore& options;
     Desktop& desktop;
     Launcher& launcher;
+    ShortcutMaker& shortcuts;
 };
 
 // The main window's event handlers, free of any platform code.
@@ -32,7 +34,8 @@ public:
 
     Form1(FormControls& controls, UserMessages& messages, const FormServices& services)
         : controls_(controls), messages_(messages), modes_(services.modes), settings_(services.settings),
-          options_(services.options), desktop_(services.desktop), launcher_(services.launcher) {}
+          options_(services.options), desktop_(services.desktop), launcher_(services.launcher),
+          shortcuts_(services.shortcuts) {}
 
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads
@@ -47,7 +50,8 @@ public:
     // Runs the click handler of the button. Whatever fails in it is shown
     // to the user and the program goes on.
     void Click(ControlId button) override;
-    // Toggles "ゲーム終了時に解像度を戻す" and remembers the choice.
+    // Toggles "ゲーム終了時に解像度を戻す" and remembers the choice, or makes
+    // a desktop shortcut of the window's values ("ショートカットを作成...").
     void SystemMenuCommand(uint32_t command) override;
     // A launch has ended: the screen goes back when the user asked for it.
     // While a handler runs (a message box or the file dialog is open) this
@@ -89,6 +93,11 @@ private:
     template <typename Handler>
     void RunFlow(Handler&& handler);
     void RunButton(ControlId button);
+    void ToggleRestoreOnEnd();
+    void CreateShortcut();
+    // X and Y from Text2 and Text3, Y checked first; a message and nothing
+    // when one is not a whole number.
+    std::optional<std::pair<int32_t, int32_t>> Position();
     void FinishLaunch(LaunchId launch);
     void LoadSettings();
     void SaveSettings();
@@ -100,6 +109,7 @@ private:
     OptionsStore& options_;
     Desktop& desktop_;
     Launcher& launcher_;
+    ShortcutMaker& shortcuts_;
 
     RestoreOnEnd restoreOnEnd_;
     int flowDepth_ = 0;

@@ -15,6 +15,7 @@
 #include "fake_display_settings.h"
 #include "fake_file_system.h"
 #include "fake_form_controls.h"
+#include "fake_shortcuts.h"
 #include "window/form1.h"
 
 #ifdef RESOLAUNCH_REAL_DISPLAY
@@ -66,7 +67,9 @@ std::string Report(const char* driver, DisplaySettings& display) {
     OptionsStore options(files);
     testing::FakeDesktop desktop(controls.changes);
     testing::FakeLauncher launcher(controls.changes);
-    Form1 form(controls, messages, FormServices{module, settings, options, desktop, launcher});
+    testing::FakeShortcuts shortcutFiles;
+    ShortcutMaker shortcuts(launcher, files, shortcutFiles);
+    Form1 form(controls, messages, FormServices{module, settings, options, desktop, launcher, shortcuts});
     const Clock::time_point start = Clock::now();
     form.Form_Load();
     const Clock::duration total = Clock::now() - start;

@@ -27,16 +27,6 @@ constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr int kFileNameBoxId = 0x47C;
 constexpr int kOldFileNameEditId = 0x480;
 
-// RESOLAUNCH_EXE when set, else ResoLaunch.exe beside this driver or two
-// folders up from it (the build tree's layout).
-std::wstring ProductPath() {
-    if (std::wstring set = EnvironmentVariable(L"RESOLAUNCH_EXE"); !set.empty()) {
-        return set;
-    }
-    const std::wstring here = ParentOf(ModulePath()) + L"\\";
-    return PathExists(here + kProductFile) ? here + kProductFile : here + L"..\\..\\" + kProductFile;
-}
-
 // Sends a message that other processes' windows understand, giving up when
 // the receiver hangs. False when the receiver did not answer.
 bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result = nullptr) {
@@ -62,6 +52,14 @@ BOOL CALLBACK FindEditDescendant(HWND window, LPARAM context) {
 }
 
 }  // namespace
+
+std::wstring ProductPath() {
+    if (std::wstring set = EnvironmentVariable(L"RESOLAUNCH_EXE"); !set.empty()) {
+        return set;
+    }
+    const std::wstring here = ParentOf(ModulePath()) + L"\\";
+    return PathExists(here + kProductFile) ? here + kProductFile : here + L"..\\..\\" + kProductFile;
+}
 
 bool SetTextOf(HWND window, const std::wstring& text) {
     LRESULT result = 0;

@@ -44,6 +44,10 @@ bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = kStateTi
 // Empty when the variable is not set.
 std::wstring EnvironmentVariable(const wchar_t* name);
 
+// The program to test: RESOLAUNCH_EXE when set, else ResoLaunch.exe beside
+// this driver or two folders up from it (the build tree's layout).
+std::wstring ProductPath();
+
 // A window's text through WM_GETTEXT, which the system carries across
 // processes; edit controls hold their text only there.
 std::wstring TextOf(HWND window);

@@ -90,12 +90,12 @@ public:
 
     explicit FakeLauncher(std::vector<std::wstring>& log) : log_(log) {}
 
-    std::optional<ProgramCommand> FindProgram(const std::wstring& commandText) override {
+    ProgramLookup FindProgram(const std::wstring& commandText) override {
         const auto found = programs.find(commandText);
         if (found == programs.end()) {
-            return std::nullopt;
+            return {std::nullopt, L"no such program"};
         }
-        return found->second;
+        return {found->second, L""};
     }
 
     StartOutcome Start(const std::wstring& commandText) override {

@@ -5,6 +5,7 @@
 #include "fake_display_settings.h"
 #include "fake_file_system.h"
 #include "fake_form_controls.h"
+#include "fake_shortcuts.h"
 #include "window/form1.h"
 
 namespace resolaunch::testing {
@@ -25,7 +26,9 @@ struct FormHarness {
     Module1 modes{display};
     SettingsStore store{files, codec};
     OptionsStore options{files};
-    Form1 form{controls, messages, FormServices{modes, store, options, desktop, launcher}};
+    FakeShortcuts shortcutFiles;
+    ShortcutMaker shortcuts{launcher, files, shortcutFiles};
+    Form1 form{controls, messages, FormServices{modes, store, options, desktop, launcher, shortcuts}};
 };
 
 }  // namespace resolaunch::testing

@@ -1,0 +1,240 @@
+#include "command_line/command_line.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "window/screen_coordinate.h"
+
+namespace resolaunch {
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// One argument after the program's own name: its text as the system's rules
+// for command lines read it, and where it begins and ends in the line.
+struct Argument {
+    std::wstring text;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+// Splits a command line the way Windows programs read theirs: blanks
+// separate arguments; double quotes group; 2n backslashes before a quote
+// give n and the quote groups, 2n+1 give n and a quote; "" inside quotes is
+// a quote. The program's own name is skipped first, as CommandLineToArgvW
+// does: up to the next quote when it begins with one, otherwise up to the
+// first blank.
+class ArgumentReader {
+public:
+    explicit ArgumentReader(std::wstring_view line) : line_(line) {
+        if (!line_.empty() && line_[0] == L'"') {
+            const std::size_t close = line_.find(L'"', 1);
+            pos_ = close == std::wstring_view::npos ? line_.size() : close + 1;
+            return;
+        }
+        while (pos_ < line_.size() && !IsBlank(line_[pos_])) {
+            ++pos_;
+        }
+    }
+
+    std::optional<Argument> Next() {
+        while (pos_ < line_.size() && IsBlank(line_[pos_])) {
+            ++pos_;
+        }
+        if (pos_ >= line_.size()) {
+            return std::nullopt;
+        }
+        Argument argument;
+        argument.begin = pos_;
+        bool quoted = false;
+        while (pos_ < line_.size() && (quoted || !IsBlank(line_[pos_]))) {
+            std::size_t backslashes = 0;
+            while (pos_ < line_.size() && line_[pos_] == L'\\') {
+                ++backslashes;
+                ++pos_;
+            }
+            if (pos_ < line_.size() && line_[pos_] == L'"') {
+                argument.text.append(backslashes / 2, L'\\');
+                if (backslashes % 2 == 1) {
+                    argument.text += L'"';
+                } else if (quoted && pos_ + 1 < line_.size() && line_[pos_ + 1] == L'"') {
+                    argument.text += L'"';
+                    ++pos_;
+                } else {
+                    quoted = !quoted;
+                }
+                ++pos_;
+            } else {
+                argument.text.append(backslashes, L'\\');
+                if (pos_ < line_.size() && (quoted || !IsBlank(line_[pos_]))) {
+                    argument.text += line_[pos_++];
+                }
+            }
+        }
+        argument.end = pos_;
+        return argument;
+    }
+
+    // The rest of the line from `begin`, as typed.
+    std::wstring RestFrom(std::size_t begin) const { return std::wstring(line_.substr(begin)); }
+
+private:
+    std::wstring_view line_;
+    std::size_t pos_ = 0;
+};
+
+// "800x600" or "800x600x16"; each number as the X and Y boxes take it.
+std::optional<ModeArgument> ParseMode(std::wstring_view value) {
+    std::vector<std::wstring_view> parts;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= value.size(); ++i) {
+        if (i == value.size() || value[i] == L'x' || value[i] == L'X') {
+            parts.push_back(value.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    if (parts.size() != 2 && parts.size() != 3) {
+        return std::nullopt;
+    }
+    ModeArgument mode;
+    mode.text = std::wstring(value);
+    const std::optional<int32_t> width = ParseScreenCoordinate(parts[0]);
+    const std::optional<int32_t> height = ParseScreenCoordinate(parts[1]);
+    if (!width || !height) {
+        return std::nullopt;
+    }
+    mode.width = *width;
+    mode.height = *height;
+    if (parts.size() == 3) {
+        mode.bits = ParseScreenCoordinate(parts[2]);
+        if (!mode.bits) {
+            return std::nullopt;
+        }
+    }
+    return mode;
+}
+
+// The options that stand alone on a line.
+enum class Alone { None, Restore, List, Help };
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
+    ArgumentReader reader(commandLine);
+    CommandLineRequest request;
+    request.action = CommandLineRequest::Action::Run;
+
+    std::vector<std::wstring> arguments;  // as read, up to the program
+    std::vector<std::wstring> seen;       // the options given, by name
+    std::optional<std::wstring> xArgument, yArgument, restoreOnExitArgument;
+    Alone alone = Alone::None;
+    std::size_t aloneAt = 0;
+
+    while (std::optional<Argument> argument = reader.Next()) {
+        arguments.push_back(argument->text);
+        const std::wstring& text = argument->text;
+        if (text == L"--") {
+            std::wstring rest = reader.RestFrom(argument->end);
+            const std::size_t first = rest.find_first_not_of(L" \t");
+            if (first != std::wstring::npos) {
+                request.program = rest.substr(first);
+            }
+            break;
+        }
+        if (text.empty() || text[0] != L'-') {
+            request.program = reader.RestFrom(argument->begin);
+            break;
+        }
+
+        const std::size_t equals = text.find(L'=');
+        const std::wstring name = text.substr(0, equals == std::wstring::npos ? text.size() : equals + 1);
+        const std::wstring value = equals == std::wstring::npos ? std::wstring() : text.substr(equals + 1);
+        static constexpr std::array<const wchar_t*, 7> kNames = {L"--mode=",    L"--x=",    L"--y=",
+                                                                  L"--restore-on-exit", L"--restore", L"--list",
+                                                                  L"--help"};
+        bool known = false;
+        for (const wchar_t* known_name : kNames) {
+            known = known || name == known_name;
+        }
+        if (!known || std::find(seen.begin(), seen.end(), name) != seen.end()) {
+            return CommandLineError{text};
+        }
+        seen.push_back(name);
+
+        if (name == L"--mode=") {
+            request.mode = ParseMode(value);
+            if (!request.mode) {
+                return CommandLineError{text};
+            }
+        } else if (name == L"--x=" || name == L"--y=") {
+            const std::optional<int32_t> number = ParseScreenCoordinate(value);
+            if (!number) {
+                return CommandLineError{text};
+            }
+            (name == L"--x=" ? request.x : request.y) = number;
+            (name == L"--x=" ? xArgument : yArgument) = text;
+        } else if (name == L"--restore-on-exit") {
+            request.restoreOnExit = true;
+            restoreOnExitArgument = text;
+        } else if (alone == Alone::None) {
+            alone = name == L"--restore" ? Alone::Restore : name == L"--list" ? Alone::List : Alone::Help;
+            aloneAt = arguments.size() - 1;
+        }
+    }
+
+    if (arguments.empty()) {
+        return CommandLineRequest{};  // the window
+    }
+    if (alone != Alone::None) {
+        if (arguments.size() > 1) {
+            // What stands beside it: the next argument, or the option itself when it came later.
+            return CommandLineError{arguments[aloneAt == 0 ? 1 : aloneAt]};
+        }
+        request.action = alone == Alone::Restore ? CommandLineRequest::Action::Restore
+                         : alone == Alone::List  ? CommandLineRequest::Action::List
+                                                 : CommandLineRequest::Action::Help;
+        return request;
+    }
+    if (xArgument.has_value() != yArgument.has_value()) {
+        return CommandLineError{xArgument ? *xArgument : *yArgument};
+    }
+    if (!request.program && (xArgument || restoreOnExitArgument)) {
+        return CommandLineError{xArgument ? *xArgument : *restoreOnExitArgument};
+    }
+    if (restoreOnExitArgument && !request.mode) {
+        return CommandLineError{*restoreOnExitArgument};
+    }
+    if (!request.mode && !request.program) {
+        return CommandLineError{arguments.front()};
+    }
+    return request;
+}
+
+std::wstring BadCommandLineMessage(const CommandLineError& error) {
+    return L"コマンドラインが正しくありません: " + error.argument;
+}
+
+std::wstring MissingModeMessage(const ModeArgument& mode) { return L"指定された解像度はありません: " + mode.text; }
+
+std::wstring CommandLineUsage() {
+    return L"使い方:\r\n"
+           L"  ResoLaunch.exe [--mode=幅x高さ[x色数]] [--x=X --y=Y] [--restore-on-exit] [--] [プログラム [引数...]]\r\n"
+           L"  ResoLaunch.exe --restore\r\n"
+           L"  ResoLaunch.exe --list\r\n"
+           L"  ResoLaunch.exe --help\r\n"
+           L"\r\n"
+           L"  --mode=幅x高さ[x色数]  画面をその解像度に切り替えます (例: --mode=800x600x16)。\r\n"
+           L"                         色数を省くと、今の色数か、その大きさで最も多い色数になります。\r\n"
+           L"  --x=X --y=Y            起動したプログラムのウィンドウをその位置へ移動します。\r\n"
+           L"  --restore-on-exit      プログラムが終了したら、元の解像度に戻します (--mode と共に)。\r\n"
+           L"  --                     ここから後はすべて起動するプログラムとその引数です。\r\n"
+           L"  --restore              Windows に保存されている元の解像度に戻します。\r\n"
+           L"  --list                 解像度の一覧を表示します。\r\n"
+           L"  --help                 この説明を表示します。\r\n"
+           L"\r\n"
+           L"終了コード: 0 成功、1 再起動が必要、2 解像度を変更できなかった、3 コマンドラインの誤り、4 起動の失敗\r\n"
+           L"引数なしで起動すると、いつものウィンドウが開きます。\r\n";
+}
+
+}  // namespace resolaunch

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace resolaunch {
+
+// --mode=WIDTHxHEIGHT[xBITS]
+struct ModeArgument {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::optional<int32_t> bits;
+    std::wstring text;  // the value as typed, for messages
+
+    friend bool operator==(const ModeArgument&, const ModeArgument&) = default;
+};
+
+// What a good command line asks for.
+struct CommandLineRequest {
+    enum class Action {
+        Window,   // no arguments: the main window, as always
+        Run,      // switch and/or start a program
+        Restore,  // --restore
+        List,     // --list
+        Help,     // --help
+    };
+    Action action = Action::Window;
+    std::optional<ModeArgument> mode;
+    std::optional<int32_t> x;
+    std::optional<int32_t> y;
+    bool restoreOnExit = false;
+    // The program as typed: a program file's path as a whole, or a command line.
+    std::optional<std::wstring> program;
+
+    friend bool operator==(const CommandLineRequest&, const CommandLineRequest&) = default;
+};
+
+// A command line that cannot be run; `argument` is the one at fault.
+struct CommandLineError {
+    std::wstring argument;
+    friend bool operator==(const CommandLineError&, const CommandLineError&) = default;
+};
+
+using ParsedCommandLine = std::variant<CommandLineRequest, CommandLineError>;
+
+// Reads ResoLaunch's own command line, as the system hands it over (the
+// program's own name first):
+//   [--mode=WxH[xBITS]] [--x=N --y=N] [--restore-on-exit] [--] [PROGRAM [ARGUMENTS...]]
+//   --restore | --list | --help
+// Options are exactly these, in lower case, each at most once, before the
+// program. The program is the rest of the line from the first argument that
+// does not begin with "-" (or from after "--", blanks dropped), exactly as
+// typed. Sizes, depth and positions are written as in the X and Y boxes.
+ParsedCommandLine ParseCommandLine(std::wstring_view commandLine);
+
+// The message for a line that cannot be run.
+std::wstring BadCommandLineMessage(const CommandLineError& error);
+// The message for a mode the display-mode table does not hold.
+std::wstring MissingModeMessage(const ModeArgument& mode);
+
+// The usage, in Japanese.
+std::wstring CommandLineUsage();
+
+}  // namespace resolaunch

@@ -1,0 +1,63 @@
+#include "shortcut/shortcut_maker.h"
+
+#include "platform/file_path.h"
+
+namespace resolaunch {
+namespace {
+
+// No more copies than a person would keep on one desktop.
+constexpr int kMostCopies = 1000;
+
+}  // namespace
+
+std::wstring ShortcutArguments(const ShortcutRequest& request, const ProgramCommand& program) {
+    std::wstring arguments;
+    if (request.mode) {
+        arguments += L"--mode=" + std::to_wstring(request.mode->Width) + L"x" + std::to_wstring(request.mode->Height) +
+                     L"x" + std::to_wstring(request.mode->Bits) + L" ";
+    }
+    arguments += L"--x=" + std::to_wstring(request.x) + L" --y=" + std::to_wstring(request.y);
+    if (request.mode) {
+        arguments += L" --restore-on-exit";
+    }
+    return arguments + L" -- " + (program.namesFile ? program.program : request.commandText);
+}
+
+std::wstring ShortcutName(const std::wstring& program, const std::optional<DisplayMode>& mode, int copy) {
+    std::wstring name = FileStemOf(program);
+    if (mode) {
+        name += L" (" + std::to_wstring(mode->Width) + L"x" + std::to_wstring(mode->Height) + L")";
+    }
+    if (copy > 1) {
+        name += L" (" + std::to_wstring(copy) + L")";
+    }
+    return name + L".lnk";
+}
+
+ShortcutOutcome ShortcutMaker::Make(const ShortcutRequest& request) {
+    const ProgramLookup lookup = launcher_.FindProgram(request.commandText);
+    if (!lookup.command) {
+        return {false, L"", lookup.failureReason};
+    }
+    const ProgramCommand& program = *lookup.command;
+    const Shortcuts::Folder desktop = shortcuts_.DesktopFolder();
+    if (!desktop.path) {
+        return {false, L"", desktop.failureReason};
+    }
+
+    std::wstring path;
+    for (int copy = 1; copy <= kMostCopies; ++copy) {
+        path = PathInFolder(*desktop.path, ShortcutName(program.program, request.mode, copy));
+        if (!shortcuts_.Exists(path)) {
+            break;
+        }
+    }
+    const ShortcutLink link{files_.ProgramPath(), ShortcutArguments(request, program), program.folder,
+                            program.program, L"ResoLaunch"};
+    if (std::optional<std::wstring> failure = shortcuts_.Save(path, link)) {
+        return {false, L"", *std::move(failure)};
+    }
+    return {true, path, L""};
+}
+
+}  // namespace resolaunch

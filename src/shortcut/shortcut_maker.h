@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "modes/display_mode.h"
+#include "platform/file_system.h"
+#include "platform/launcher.h"
+#include "platform/shortcuts.h"
+
+namespace resolaunch {
+
+// What a shortcut made from the window is to do: what 解像度変更＞起動 would
+// do with these values, without saving, and put the screen back afterwards.
+struct ShortcutRequest {
+    std::wstring commandText;         // Text1
+    std::optional<DisplayMode> mode;  // the selected mode, if any
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+struct ShortcutOutcome {
+    bool made = false;
+    std::wstring path;           // of the shortcut made
+    std::wstring failureReason;  // the system's own words, when not made
+};
+
+// The command line a shortcut runs ResoLaunch with:
+//   --mode=WxHxBITS --x=X --y=Y --restore-on-exit -- PROGRAM
+// (no --mode and no --restore-on-exit without a mode). PROGRAM is Text1 as
+// typed, or the full path of the file it names.
+std::wstring ShortcutArguments(const ShortcutRequest& request, const ProgramCommand& program);
+
+// The shortcut's file name: the program's name, and the mode, as in
+// "game (800x600).lnk"; " (2)", " (3)"... when that name is taken.
+std::wstring ShortcutName(const std::wstring& program, const std::optional<DisplayMode>& mode, int copy);
+
+// Makes shortcuts on the user's desktop that run ResoLaunch's command line.
+class ShortcutMaker {
+public:
+    ShortcutMaker(Launcher& launcher, FileSystem& files, Shortcuts& shortcuts)
+        : launcher_(launcher), files_(files), shortcuts_(shortcuts) {}
+
+    ShortcutOutcome Make(const ShortcutRequest& request);
+
+private:
+    Launcher& launcher_;
+    FileSystem& files_;
+    Shortcuts& shortcuts_;
+};
+
+}  // namespace resolaunch

@@ -1,0 +1,264 @@
+// The command line and the shortcuts made from the window, end to end:
+// ResoLaunch.exe run with arguments, its exit code and what it wrote, and
+// the .lnk the system menu's "ショートカットを作成..." leaves on the desktop.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+#include <vector>
+
+#include "program_fixture.h"
+
+namespace resolaunch::e2e {
+namespace {
+
+constexpr UINT kCreateShortcutCommand = 0x0020;
+constexpr DWORD kBadCommandLine = 3;
+constexpr const wchar_t* kGameTitle = L"CommandLineGame";
+
+// One run of ResoLaunch.exe with arguments, its standard output and error
+// going to files, as a tool that calls it would have them.
+class ProductRun {
+public:
+    ProductRun() = default;
+    ProductRun(const ProductRun&) = delete;
+    ProductRun& operator=(const ProductRun&) = delete;
+    ~ProductRun() {
+        if (process_ != nullptr) {
+            if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+                ::TerminateProcess(process_, 0xE2E);
+            }
+            ::CloseHandle(process_);
+        }
+    }
+
+    AssertionResult Start(const std::wstring& arguments, const std::wstring& folder) {
+        out_ = folder + L"\\stdout.txt";
+        err_ = folder + L"\\stderr.txt";
+        SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+        const HANDLE out = ::CreateFileW(out_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
+        const HANDLE err = ::CreateFileW(err_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = out;
+        startup.hStdError = err;
+        std::wstring commandLine = L"\"" + ProductPath() + L"\" " + arguments;
+        PROCESS_INFORMATION info{};
+        const BOOL started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                              folder.c_str(), &startup, &info);
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(out);
+        ::CloseHandle(err);
+        if (!started) {
+            return AssertionFailure() << "CreateProcessW failed, error " << error;
+        }
+        ::CloseHandle(info.hThread);
+        process_ = info.hProcess;
+        processId_ = info.dwProcessId;
+        return AssertionSuccess();
+    }
+
+    // Waits for the end; false when it still runs after `timeout`.
+    bool Ended(std::chrono::milliseconds timeout = kSlowStateTimeout) {
+        if (::WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+            return false;
+        }
+        ::GetExitCodeProcess(process_, &exitCode_);
+        return true;
+    }
+
+    DWORD ExitCode() const { return exitCode_; }
+    DWORD ProcessId() const { return processId_; }
+    // What it wrote, read as code page 932 text.
+    std::wstring Out() const { return Decoded(out_); }
+    std::wstring Err() const { return Decoded(err_); }
+
+private:
+    static std::wstring Decoded(const std::wstring& file) {
+        const std::string bytes = ReadFileBytes(file).value_or("");
+        const int size = ::MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        std::wstring text(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+        ::MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+        return text;
+    }
+
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    DWORD exitCode_ = STILL_ACTIVE;
+    std::wstring out_;
+    std::wstring err_;
+};
+
+class CommandLine : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(ProgramFixture::SetUp());
+        game_ = Scratch(L"Old Game\\game.exe");
+        report_ = Scratch(L"game-report.txt");
+        ASSERT_TRUE(PlaceTarget(game_, kGameTitle, 900, report_));
+    }
+
+    // Runs ResoLaunch with `arguments` until it ends.
+    AssertionResult RunToEnd(ProductRun& run, const std::wstring& arguments) const {
+        if (AssertionResult started = run.Start(arguments, scratch_.Path()); !started) {
+            return started;
+        }
+        return AssertionResult(run.Ended()) << "ResoLaunch " << Utf8(arguments) << " did not end";
+    }
+
+    // No window of ResoLaunch's is on the screen.
+    static AssertionResult ShowsNoWindow(const ProductRun& run) {
+        for (HWND window : TopLevelWindows()) {
+            if (ProcessOf(window) == run.ProcessId() && ::IsWindowVisible(window)) {
+                return AssertionFailure() << "it shows " << Describe(window);
+            }
+        }
+        return AssertionSuccess();
+    }
+
+    std::wstring game_;
+    std::wstring report_;
+};
+
+TEST_F(CommandLine, TheWholeLineSwitchesPlacesTheGameBehindALauncherAndRestoresAfterIt) {
+    ProductRun run;
+    ASSERT_TRUE(run.Start(L"--mode=800x600 --x=37 --y=41 --restore-on-exit -- cmd.exe /c start \"\" " + Quoted(game_),
+                          scratch_.Path()));
+    EXPECT_TRUE(WaitForScreenSize(kSmallerSize)) << "the screen is at " << CurrentScreenSize();
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_, &window));
+    EXPECT_TRUE(ShowsNoWindow(run));
+    EXPECT_FALSE(run.Ended(0ms)) << "it did not wait for the game";
+
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForScreenSize(kDesktopSize)) << "the screen is at " << CurrentScreenSize();
+    ASSERT_TRUE(run.Ended());
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_EQ(Utf8(run.Err()), "");
+}
+
+TEST_F(CommandLine, RestoreReturnsToTheDesktopsMode) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmPelsWidth = 800;
+    mode.dmPelsHeight = 600;
+    ASSERT_EQ(::ChangeDisplaySettingsA(&mode, 0), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_TRUE(WaitForScreenSize(kSmallerSize));
+
+    ProductRun run;
+    ASSERT_TRUE(RunToEnd(run, L"--restore"));
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_EQ(CurrentScreenSize(), kDesktopSize);
+}
+
+TEST_F(CommandLine, ListWritesTheWindowsListWithIndexes) {
+    ProductRun run;
+    ASSERT_TRUE(RunToEnd(run, L"--list"));
+    EXPECT_EQ(run.ExitCode(), 0u);
+
+    ASSERT_TRUE(StartProgram());
+    std::wstring expected;
+    const std::vector<std::wstring> entries = ListTexts(app_.List());
+    ASSERT_FALSE(entries.empty());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        expected += std::to_wstring(i) + L"\t" + entries[i] + L"\r\n";
+    }
+    EXPECT_EQ(Utf8(run.Out()), Utf8(expected));
+}
+
+TEST_F(CommandLine, BadLinesEndWithCode3AndChangeNothing) {
+    const struct {
+        std::wstring arguments;
+        std::wstring message;
+    } cases[] = {
+        {L"--mode=800x600 --fullscreen " + Quoted(game_), L"コマンドラインが正しくありません: --fullscreen\r\n"},
+        {L"--x=37 " + Quoted(game_), L"コマンドラインが正しくありません: --x=37\r\n"},
+        {L"--mode=1234x567 --restore-on-exit " + Quoted(game_), L"指定された解像度はありません: 1234x567\r\n"},
+        {L"--list --help", L"コマンドラインが正しくありません: --help\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.arguments));
+        ProductRun run;
+        ASSERT_TRUE(RunToEnd(run, c.arguments));
+        EXPECT_EQ(run.ExitCode(), kBadCommandLine);
+        EXPECT_EQ(Utf8(run.Err()), Utf8(c.message));
+        EXPECT_EQ(CurrentScreenSize(), kDesktopSize);
+        EXPECT_FALSE(PathExists(report_)) << "the game was started";
+    }
+}
+
+// What a shortcut file holds, read back through the shell.
+struct ShortcutFields {
+    std::wstring target;
+    std::wstring arguments;
+    std::wstring workingFolder;
+};
+
+AssertionResult ReadShortcut(const std::wstring& path, ShortcutFields* fields) {
+    const HRESULT initialized = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    HRESULT result = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                        reinterpret_cast<void**>(&link));
+    if (SUCCEEDED(result)) {
+        result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    }
+    if (SUCCEEDED(result)) {
+        result = file->Load(path.c_str(), STGM_READ);
+    }
+    std::vector<wchar_t> buffer(32768);
+    const int size = static_cast<int>(buffer.size());
+    if (SUCCEEDED(result) && SUCCEEDED(link->GetPath(buffer.data(), size, nullptr, SLGP_RAWPATH))) {
+        fields->target = buffer.data();
+    }
+    if (SUCCEEDED(result) && SUCCEEDED(link->GetArguments(buffer.data(), size))) {
+        fields->arguments = buffer.data();
+    }
+    if (SUCCEEDED(result) && SUCCEEDED(link->GetWorkingDirectory(buffer.data(), size))) {
+        fields->workingFolder = buffer.data();
+    }
+    if (file != nullptr) {
+        file->Release();
+    }
+    if (link != nullptr) {
+        link->Release();
+    }
+    if (SUCCEEDED(initialized)) {
+        ::CoUninitialize();
+    }
+    return AssertionResult(SUCCEEDED(result)) << "reading " << Utf8(path) << " failed, HRESULT " << std::hex << result;
+}
+
+TEST_F(CommandLine, TheSystemMenuMakesADesktopShortcutOfTheWindowsValues) {
+    ASSERT_TRUE(StartProgram());
+    const int smaller = ModeIndex(kSmallerSize, 32);
+    ASSERT_GE(smaller, 0);
+    ASSERT_TRUE(Enter(game_, L"37", L"41"));
+    ASSERT_TRUE(app_.SelectListEntry(smaller));
+    ASSERT_TRUE(::PostMessageW(app_.Main(), WM_SYSCOMMAND, kCreateShortcutCommand, 0));
+
+    std::wstring text;
+    const std::wstring made = L"ショートカットを作成しました。\n";
+    ASSERT_TRUE(MessageShown(made, /*prefixOnly=*/true, &text));
+    const std::wstring path = text.substr(made.size());
+    EXPECT_EQ(FileNameOf(path), L"game (800x600).lnk");
+    ASSERT_TRUE(DismissMessage());
+
+    ShortcutFields fields;
+    ASSERT_TRUE(ReadShortcut(path, &fields));
+    ::DeleteFileW(path.c_str());
+    EXPECT_TRUE(SameText(fields.target, app_.Folder() + L"\\ResoLaunch.exe")) << Utf8(fields.target);
+    EXPECT_EQ(Utf8(fields.arguments), Utf8(L"--mode=800x600x32 --x=37 --y=41 --restore-on-exit -- " + game_));
+    EXPECT_TRUE(SameText(fields.workingFolder, ParentOf(game_))) << Utf8(fields.workingFolder);
+    EXPECT_FALSE(PathExists(app_.SettingsPath())) << "making a shortcut saved path.txt";
+}
+
+}  // namespace
+}  // namespace resolaunch::e2e

@@ -1,0 +1,139 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "command_line/command_line.h"
+#include "utf8.h"
+
+namespace resolaunch {
+namespace {
+
+using Action = CommandLineRequest::Action;
+using testing::Utf8;
+
+CommandLineRequest Good(std::wstring_view line) {
+    const ParsedCommandLine parsed = ParseCommandLine(line);
+    if (const auto* error = std::get_if<CommandLineError>(&parsed)) {
+        ADD_FAILURE() << Utf8(std::wstring(line)) << ": rejected at " << Utf8(error->argument);
+        return {};
+    }
+    return std::get<CommandLineRequest>(parsed);
+}
+
+TEST(ParseCommandLine, NoArgumentsMeansTheWindow) {
+    for (const wchar_t* line : {L"ResoLaunch.exe", L"ResoLaunch.exe   ", L"\"C:\\Program Files\\R L\\ResoLaunch.exe\"",
+                                L"\"C:\\Program Files\\R L\\ResoLaunch.exe\" \t", L""}) {
+        EXPECT_EQ(Good(line), CommandLineRequest{}) << Utf8(line);
+    }
+}
+
+TEST(ParseCommandLine, TheWholeLine) {
+    const CommandLineRequest request =
+        Good(L"\"C:\\R L\\ResoLaunch.exe\" --mode=800x600x16 --x=-10 --y=5 --restore-on-exit -- "
+             L"C:\\Games\\Old Game\\game.exe -window \"a b\"");
+    EXPECT_EQ(request.action, Action::Run);
+    ASSERT_TRUE(request.mode.has_value());
+    EXPECT_EQ(*request.mode, (ModeArgument{800, 600, 16, L"800x600x16"}));
+    EXPECT_EQ(request.x, -10);
+    EXPECT_EQ(request.y, 5);
+    EXPECT_TRUE(request.restoreOnExit);
+    EXPECT_EQ(request.program, L"C:\\Games\\Old Game\\game.exe -window \"a b\"") << "the rest exactly as typed";
+}
+
+TEST(ParseCommandLine, TheProgramIsTheRestOfTheLineAsTyped) {
+    const struct {
+        const wchar_t* line;
+        std::optional<std::wstring> program;
+    } cases[] = {
+        {L"R.exe game.exe", L"game.exe"},
+        {L"R.exe   \"C:\\a b\\game.exe\"  -x  --mode=1x1 ", L"\"C:\\a b\\game.exe\"  -x  --mode=1x1 "},
+        {L"R.exe --x=1 --y=2 cmd.exe /c start \"\" \"C:\\g.exe\"", L"cmd.exe /c start \"\" \"C:\\g.exe\""},
+        {L"R.exe -- --mode=800x600", L"--mode=800x600"},  // after "--" nothing is an option
+        {L"R.exe --mode=800x600 --\t  game.exe", L"game.exe"},
+        {L"R.exe --mode=800x600 --", std::nullopt},  // "--" with nothing after it: no program
+        {L"R.exe --mode=800x600 --   ", std::nullopt},
+        {L"R.exe --mode=800x600", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Good(c.line).program, c.program) << Utf8(c.line);
+    }
+}
+
+TEST(ParseCommandLine, ValuesAreReadAsTheBoxesReadThem) {
+    EXPECT_EQ(Good(L"R.exe --mode=800X600 g").mode, (ModeArgument{800, 600, std::nullopt, L"800X600"}));
+    EXPECT_EQ(Good(L"R.exe \"--mode= 640 x 480 \" g").mode, (ModeArgument{640, 480, std::nullopt, L" 640 x 480 "}));
+    EXPECT_EQ(Good(L"R.exe --mode=８００x６００ g").mode->width, 800);
+    const CommandLineRequest request = Good(L"R.exe --y=+7 --x=\"  -3\" g");
+    EXPECT_EQ(request.x, -3);
+    EXPECT_EQ(request.y, 7);
+}
+
+TEST(ParseCommandLine, OptionsThatStandAlone) {
+    EXPECT_EQ(Good(L"R.exe --restore").action, Action::Restore);
+    EXPECT_EQ(Good(L"R.exe --list").action, Action::List);
+    EXPECT_EQ(Good(L"R.exe  --help ").action, Action::Help);
+}
+
+TEST(ParseCommandLine, BadLinesNameTheArgumentAtFault) {
+    const struct {
+        const wchar_t* line;
+        const wchar_t* fault;
+    } cases[] = {
+        // unknown, misspelt or repeated options
+        {L"R.exe --mode=800x600 --fullscreen g", L"--fullscreen"},
+        {L"R.exe --Mode=800x600 g", L"--Mode=800x600"},
+        {L"R.exe --mode 800x600 g", L"--mode"},
+        {L"R.exe --restore-on-exit=1 --mode=1x1 g", L"--restore-on-exit=1"},
+        {L"R.exe -x=1 -y=2 g", L"-x=1"},
+        {L"R.exe - g", L"-"},
+        {L"R.exe --x=1 --y=2 --x=3 g", L"--x=3"},
+        {L"R.exe --mode=1x1 --mode=2x2 g", L"--mode=2x2"},
+        // malformed values
+        {L"R.exe --mode=800 g", L"--mode=800"},
+        {L"R.exe --mode=800x g", L"--mode=800x"},
+        {L"R.exe --mode=x600 g", L"--mode=x600"},
+        {L"R.exe --mode=800x600x16x1 g", L"--mode=800x600x16x1"},
+        {L"R.exe --mode=800*600 g", L"--mode=800*600"},
+        {L"R.exe --mode=800x600x g", L"--mode=800x600x"},
+        {L"R.exe --mode=99999999999x600 g", L"--mode=99999999999x600"},
+        {L"R.exe --x=1.5 --y=0 g", L"--x=1.5"},
+        {L"R.exe --x= --y=0 g", L"--x="},
+        {L"R.exe --x=0 --y=abc g", L"--y=abc"},
+        // options that need others
+        {L"R.exe --x=1 g", L"--x=1"},
+        {L"R.exe --y=1 g", L"--y=1"},
+        {L"R.exe --mode=800x600 --x=1 --y=2", L"--x=1"},
+        {L"R.exe --mode=800x600 --restore-on-exit", L"--restore-on-exit"},
+        {L"R.exe --restore-on-exit g", L"--restore-on-exit"},
+        {L"R.exe --", L"--"},
+        {L"R.exe --x=1 --y=2 --", L"--x=1"},
+        // options that stand alone, with anything else
+        {L"R.exe --restore --list", L"--list"},
+        {L"R.exe --list game.exe", L"game.exe"},
+        {L"R.exe --help --", L"--"},
+        {L"R.exe --mode=800x600 --restore", L"--restore"},
+        {L"R.exe --restore --restore", L"--restore"},
+    };
+    for (const auto& c : cases) {
+        const ParsedCommandLine parsed = ParseCommandLine(c.line);
+        ASSERT_TRUE(std::holds_alternative<CommandLineError>(parsed)) << Utf8(c.line) << " was taken";
+        EXPECT_EQ(std::get<CommandLineError>(parsed).argument, c.fault) << Utf8(c.line);
+    }
+}
+
+TEST(ParseCommandLine, QuotesAndBackslashesAsWindowsProgramsReadThem) {
+    // The program's own name in quotes may hold blanks; arguments follow the C runtime's rules.
+    EXPECT_EQ(Good(L"\"C:\\a b\\R.exe\"--list").action, Action::List) << "no blank needed after a quoted name";
+    EXPECT_EQ(Good(L"R.exe \"--list\"").action, Action::List);
+    const ParsedCommandLine parsed = ParseCommandLine(L"R.exe \"--x=1\\\"\" g");
+    EXPECT_EQ(std::get<CommandLineError>(parsed).argument, L"--x=1\"");
+    const ParsedCommandLine doubled = ParseCommandLine(L"R.exe \"--x=\"\"1\" g");
+    EXPECT_EQ(std::get<CommandLineError>(doubled).argument, L"--x=\"1");
+}
+
+TEST(CommandLineMessages, InTheProgramsWords) {
+    EXPECT_EQ(BadCommandLineMessage({L"--fullscreen"}), L"コマンドラインが正しくありません: --fullscreen");
+    EXPECT_EQ(MissingModeMessage({123, 45, std::nullopt, L"123x45"}), L"指定された解像度はありません: 123x45");
+}
+
+}  // namespace
+}  // namespace resolaunch

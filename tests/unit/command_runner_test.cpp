@@ -1,0 +1,219 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "command_line/command_runner.h"
+#include "fake_ansi_codec.h"
+#include "fake_desktop.h"
+#include "fake_display_settings.h"
+#include "fake_std_streams.h"
+#include "modes/mode_label.h"
+#include "utf8.h"
+
+namespace resolaunch {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using testing::Cp932Codec;
+using testing::FakeDesktop;
+using testing::FakeLauncher;
+using testing::FakeMode;
+using testing::FakeStdStreams;
+using namespace std::chrono_literals;
+
+// The command line against fakes of everything it uses. Switches, starts,
+// moves and what is written share one log.
+struct CommandRunnerTest : ::testing::Test {
+    CommandRunnerTest() {
+        display.modes = {{32, 640, 480}, {32, 800, 600}, {16, 800, 600}, {16, 320, 200}, {8, 320, 200}};
+        display.switchHook = [this] { log.push_back(display.changeCalls.back().request ? L"switch" : L"restore"); };
+        streams.targets[StdStream::Output] = StreamTarget::FileOrPipe;
+        streams.targets[StdStream::Error] = StreamTarget::FileOrPipe;
+        desktop.Add(kGame, {FakeLauncher::kStartedProcess, {0, 0, 640, 480}});
+    }
+
+    int Run(std::wstring_view line) {
+        return RunCommandLine(ParseCommandLine(line), CommandServices{modes, desktop, launcher, output});
+    }
+    std::wstring Errors() { return codec.Decode(streams.bytes[StdStream::Error]); }
+    bool AtDefault() const { return display.current && display.current->width == 1024; }
+
+    static constexpr WindowHandle kGame = 0x2000;
+
+    std::vector<std::wstring> log;
+    testing::FakeDisplaySettings display;
+    Module1 modes{display};
+    FakeDesktop desktop{log};
+    FakeLauncher launcher{log};
+    FakeStdStreams streams{&log};
+    Cp932Codec codec;
+    CommandOutput output{streams, codec};
+};
+
+TEST_F(CommandRunnerTest, TheWholeLineSwitchesStartsPlacesWaitsAndRestoresInThatOrder) {
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --x=37 --y=41 --restore-on-exit -- C:\\Old Game\\game.exe -w"), kExitDone);
+    EXPECT_THAT(log, ElementsAre(L"switch", L"start C:\\Old Game\\game.exe -w", L"move", L"follow 500", L"wait for end",
+                                 L"restore"));
+    EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 643, 500}));
+    EXPECT_TRUE(AtDefault());
+    EXPECT_THAT(streams.bytes, IsEmpty()) << "nothing to say";
+}
+
+TEST_F(CommandRunnerTest, WithoutADepthTheCurrentOneOrElseTheDeepest) {
+    const auto switchedTo = [this] {
+        const auto& request = display.changeCalls.back().request;
+        return std::to_string(request->dmPelsWidth) + "x" + std::to_string(request->dmPelsHeight) + "x" +
+               std::to_string(request->dmBitsPerPel);
+    };
+    EXPECT_EQ(Run(L"R.exe --mode=800x600"), kExitDone);
+    EXPECT_EQ(switchedTo(), "800x600x32") << "the current depth";
+    display.current = FakeMode{16, 1024, 768};
+    EXPECT_EQ(Run(L"R.exe --mode=800x600"), kExitDone);
+    EXPECT_EQ(switchedTo(), "800x600x16") << "the current depth";
+    EXPECT_EQ(Run(L"R.exe --mode=320x200"), kExitDone);
+    EXPECT_EQ(switchedTo(), "320x200x16") << "the deepest at that size";
+    EXPECT_EQ(Run(L"R.exe --mode=320x200x8"), kExitDone);
+    EXPECT_EQ(switchedTo(), "320x200x8");
+    EXPECT_THAT(launcher.started, IsEmpty());
+}
+
+TEST_F(CommandRunnerTest, BadLinesAndMissingModesChangeNothing) {
+    const struct {
+        const wchar_t* line;
+        const wchar_t* message;
+    } cases[] = {
+        {L"R.exe --mode=800x600 --fullscreen game.exe", L"コマンドラインが正しくありません: --fullscreen\r\n"},
+        {L"R.exe --x=1 game.exe", L"コマンドラインが正しくありません: --x=1\r\n"},
+        {L"R.exe --mode=1234x567 game.exe", L"指定された解像度はありません: 1234x567\r\n"},
+        {L"R.exe --mode=800x600x24 --restore-on-exit game.exe", L"指定された解像度はありません: 800x600x24\r\n"},
+    };
+    for (const auto& c : cases) {
+        streams.bytes.clear();
+        EXPECT_EQ(Run(c.line), kExitBadCommandLine) << testing::Utf8(c.line);
+        EXPECT_EQ(Errors(), c.message);
+    }
+    for (const auto& call : display.changeCalls) {
+        EXPECT_EQ(call.flags, kChangeTest) << "switched";
+    }
+    EXPECT_THAT(launcher.started, IsEmpty());
+    EXPECT_TRUE(AtDefault());
+}
+
+TEST_F(CommandRunnerTest, ASwitchThatIsRefusedIsReportedAndTheProgramStillStarts) {
+    for (auto [result, code, message] : {std::tuple{1, kExitRestartNeeded, L"設定を有効にするには、再起動して下さい。(^_^)v\r\n"},
+                                         std::tuple{-1, kExitDisplayFailed, L"解像度変更に失敗しました。(ToT)\r\n"}}) {
+        streams.bytes.clear();
+        log.clear();
+        display.switchResult = result;
+        EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit game.exe"), code);
+        EXPECT_EQ(Errors(), message);
+        EXPECT_THAT(log, ElementsAre(L"switch", L"stderr", L"start game.exe", L"follow 0", L"wait for end"))
+            << "nothing to restore after a refused switch";
+    }
+}
+
+TEST_F(CommandRunnerTest, AStartThatFailsRestoresFirstAndGivesTheHighestCode) {
+    launcher.startSucceeds = false;
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit -- C:\\absent.exe"), kExitStartFailed);
+    EXPECT_THAT(log, ElementsAre(L"switch", L"start C:\\absent.exe", L"restore", L"stderr"));
+    EXPECT_EQ(Errors(), L"起動に失敗しました。(ToT)\r\nC:\\absent.exe\r\nthe reason\r\n");
+
+    streams.bytes.clear();
+    log.clear();
+    display.switchResult = 1;
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 C:\\absent.exe"), kExitStartFailed) << "4 over 1";
+    EXPECT_THAT(log, ElementsAre(L"switch", L"stderr", L"start C:\\absent.exe", L"stderr")) << "no restore asked";
+}
+
+TEST_F(CommandRunnerTest, PlacingWaitsForTheFamilysWindowOnlyAndNeverTakesTheForeground) {
+    EXPECT_EQ(Run(L"R.exe game.exe"), kExitDone);
+    EXPECT_THAT(log, ElementsAre(L"start game.exe")) << "without X and Y nothing is waited for or moved";
+
+    log.clear();
+    desktop.Remove(kGame);
+    desktop.Add(0x3000, {42, {0, 0, 100, 100}});
+    desktop.foreground = 0x3000;
+    const auto before = launcher.now;
+    EXPECT_EQ(Run(L"R.exe --x=1 --y=2 game.exe"), kExitDone);
+    EXPECT_EQ(launcher.now - before, 10000ms);
+    EXPECT_THAT(log, ElementsAre(L"start game.exe"));
+    EXPECT_THAT(desktop.moves, IsEmpty());
+}
+
+TEST_F(CommandRunnerTest, NoRestoreWhenTheModeWasChangedMeanwhile) {
+    launcher.onWaitForEnd = [this] { display.current = FakeMode{16, 640, 480}; };
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit game.exe"), kExitDone);
+    EXPECT_EQ(log.back(), L"wait for end");
+}
+
+TEST_F(CommandRunnerTest, ARefusedRestoreAtTheEndIsReported) {
+    launcher.onWaitForEnd = [this] { display.switchResult = -1; };
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit game.exe"), kExitDisplayFailed);
+    EXPECT_EQ(Errors(), L"解像度を戻せませんでした。(ToT)\r\n");
+}
+
+TEST_F(CommandRunnerTest, RestoreReturnsToTheDefaultMode) {
+    display.current = FakeMode{32, 640, 480};
+    EXPECT_EQ(Run(L"R.exe --restore"), kExitDone);
+    EXPECT_TRUE(AtDefault());
+    display.switchResult = -1;
+    EXPECT_EQ(Run(L"R.exe --restore"), kExitDisplayFailed);
+    EXPECT_EQ(Errors(), L"解像度を戻せませんでした。(ToT)\r\n");
+}
+
+TEST_F(CommandRunnerTest, ListWritesEveryModeAsTheWindowListsIt) {
+    display.testResult = [](const ModeRequest& r) { return r.dmBitsPerPel == 8 ? -2 : 0; };
+    EXPECT_EQ(Run(L"R.exe --list"), kExitDone);
+    std::wstring expected;
+    const std::vector<DisplayMode> table = modes.DisplayModes();
+    ASSERT_EQ(table.size(), 5u);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        expected += std::to_wstring(i) + L"\t" + ModeLabel(table[i], table[i].Bits == 8 ? -2 : 0) + L"\r\n";
+    }
+    EXPECT_EQ(codec.Decode(streams.bytes[StdStream::Output]), expected);
+    EXPECT_EQ(streams.bytes[StdStream::Output].substr(0, 6), "0\t 640") << "bytes in code page 932";
+}
+
+TEST_F(CommandRunnerTest, HelpWritesTheUsage) {
+    EXPECT_EQ(Run(L"R.exe --help"), kExitDone);
+    EXPECT_EQ(codec.Decode(streams.bytes[StdStream::Output]), CommandLineUsage());
+    EXPECT_THAT(display.changeCalls, IsEmpty());
+}
+
+// Where the text goes, stream by stream.
+TEST(CommandOutput, AFileOrPipeGetsAnsiBytesWithCrLf) {
+    FakeStdStreams streams;
+    Cp932Codec codec;
+    CommandOutput output(streams, codec);
+    streams.targets[StdStream::Error] = StreamTarget::FileOrPipe;
+    output.Report(L"起動に失敗しました。(ToT)\nC:\\ゲーム\\𠀋.exe");
+    EXPECT_EQ(streams.bytes[StdStream::Error],
+              codec.Encode(L"起動に失敗しました。(ToT)\r\nC:\\ゲーム\\").value() + "?.exe\r\n")
+        << "a character the code page lacks is a question mark";
+    EXPECT_EQ(streams.attachCalls, 0);
+    EXPECT_THAT(streams.boxes, IsEmpty());
+}
+
+TEST(CommandOutput, ElseTheParentsConsoleElseOneMessageBox) {
+    FakeStdStreams streams;
+    Cp932Codec codec;
+    CommandOutput output(streams, codec);
+    streams.targets[StdStream::Output] = StreamTarget::FileOrPipe;  // --list > modes.txt
+    streams.targets[StdStream::Error] = StreamTarget::Console;
+    streams.parentConsole = true;
+    output.Report(L"a\nb");
+    output.Print(L"0\tmode\r\n");
+    EXPECT_EQ(streams.console[StdStream::Error], L"a\r\nb\r\n");
+    EXPECT_EQ(streams.bytes[StdStream::Output], "0\tmode\r\n");
+
+    FakeStdStreams shortcut;  // started from a shortcut: no handles, no console
+    CommandOutput boxed(shortcut, codec);
+    boxed.Print(L"0\tmode\r\n1\tmode\r\n");
+    boxed.Report(L"one message");
+    EXPECT_THAT(shortcut.boxes, ElementsAre(L"0\tmode\r\n1\tmode\r\n", L"one message"));
+    EXPECT_THAT(shortcut.bytes, IsEmpty());
+    EXPECT_THAT(shortcut.console, IsEmpty());
+}
+
+}  // namespace
+}  // namespace resolaunch

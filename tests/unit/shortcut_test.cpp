@@ -1,0 +1,95 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "form_harness.h"
+
+namespace resolaunch {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+
+const std::wstring kGame = L"C:\\Games\\Old Game\\game.exe";
+const std::wstring kDesktop = L"C:\\Users\\player\\Desktop\\";
+
+// "ショートカットを作成..." in the window's system menu.
+struct ShortcutTest : ::testing::Test, testing::FormHarness {
+    ShortcutTest() {
+        display.modes = {{32, 640, 480}, {32, 800, 600}};
+        form.Form_Load();
+        launcher.programs[kGame] = {kGame, L"", L"C:\\Games\\Old Game", true};
+        launcher.programs[L"game -window"] = {kGame, L" -window", L"C:\\Games\\Old Game", false};
+        controls.SetText(TextBox::Text1, kGame);
+        controls.SetText(TextBox::Text2, L" 37");
+        controls.SetText(TextBox::Text3, L"-４１");
+        controls.SetListIndex(1);
+    }
+
+    void Make() { form.SystemMenuCommand(kCreateShortcutCommand); }
+};
+
+TEST_F(ShortcutTest, RunsTheCommandLineOfTheWindowsValuesAndPutsTheScreenBack) {
+    Make();
+    const std::wstring path = kDesktop + L"game (800x600).lnk";
+    ASSERT_EQ(shortcutFiles.saved.count(path), 1u);
+    EXPECT_EQ(shortcutFiles.saved[path],
+              (ShortcutLink{L"C:\\Games\\ResoLaunch.exe",
+                            L"--mode=800x600x32 --x=37 --y=-41 --restore-on-exit -- C:\\Games\\Old Game\\game.exe",
+                            L"C:\\Games\\Old Game", kGame, L"ResoLaunch"}));
+    EXPECT_THAT(messages.shown, ElementsAre(L"ショートカットを作成しました。\n" + path));
+    EXPECT_FALSE(files.files.count(L"C:\\Games\\path.txt")) << "nothing is saved";
+}
+
+TEST_F(ShortcutTest, WithoutAModeItOnlyLaunchesAndPlacesAndACommandLineIsKeptAsTyped) {
+    controls.SetListIndex(-1);
+    controls.SetText(TextBox::Text1, L"game -window");
+    Make();
+    ASSERT_EQ(shortcutFiles.saved.count(kDesktop + L"game.lnk"), 1u);
+    EXPECT_EQ(shortcutFiles.saved[kDesktop + L"game.lnk"].arguments, L"--x=37 --y=-41 -- game -window");
+}
+
+TEST_F(ShortcutTest, ANameThatIsTakenGetsANumberAsExplorerGivesIt) {
+    shortcutFiles.taken = {kDesktop + L"game (800x600).lnk", kDesktop + L"game (800x600) (2).lnk"};
+    Make();
+    Make();
+    EXPECT_THAT(shortcutFiles.saved, ElementsAre(::testing::Key(kDesktop + L"game (800x600) (3).lnk"),
+                                                 ::testing::Key(kDesktop + L"game (800x600) (4).lnk")));
+}
+
+TEST_F(ShortcutTest, BadValuesMakeNoShortcut) {
+    const struct {
+        const wchar_t* program;
+        const wchar_t* x;
+        const wchar_t* y;
+        const wchar_t* message;
+    } cases[] = {
+        {L"C:\\Games\\Old Game\\game.exe", L"x", L"1.5", L"表示位置 Y には整数を入力して下さい。"},
+        {L"C:\\Games\\Old Game\\game.exe", L"", L"0", L"表示位置 X には整数を入力して下さい。"},
+        {L"", L"0", L"0", L"実行ファイル名を入力して下さい。"},
+        {L" \t\u3000", L"0", L"0", L"実行ファイル名を入力して下さい。"},
+        {L"C:\\absent.exe", L"0", L"0", L"ショートカットを作成できませんでした。(ToT)\nno such program"},
+    };
+    for (const auto& c : cases) {
+        messages.shown.clear();
+        controls.SetText(TextBox::Text1, c.program);
+        controls.SetText(TextBox::Text2, c.x);
+        controls.SetText(TextBox::Text3, c.y);
+        Make();
+        EXPECT_THAT(messages.shown, ElementsAre(c.message));
+    }
+    EXPECT_THAT(shortcutFiles.saved, IsEmpty());
+}
+
+TEST_F(ShortcutTest, TheSystemsReasonWhenItCannotBeMade) {
+    shortcutFiles.saveFailure = L"アクセスが拒否されました。";
+    Make();
+    shortcutFiles.saveFailure.reset();
+    shortcutFiles.desktop.reset();
+    Make();
+    EXPECT_THAT(messages.shown, ElementsAre(L"ショートカットを作成できませんでした。(ToT)\nアクセスが拒否されました。",
+                                            L"ショートカットを作成できませんでした。(ToT)\nno desktop"));
+}
+
+}  // namespace
+}  // namespace resolaunch
