@@ -35,7 +35,7 @@ else
   cmake --build "$BUILD_DIR" --target "${TARGETS[@]}"
 fi
 APP="$BUILD_DIR/ResoLaunch.exe"
-BENCH="$BUILD_DIR/tests/bench"
+BENCH="$BUILD_DIR/bench"
 
 export RESOLAUNCH_WINEPREFIX="${RESOLAUNCH_WINEPREFIX:-$ROOT/build/wineprefix-bench}"
 # shellcheck source=SCRIPTDIR/lib/wine.sh
@@ -93,7 +93,7 @@ fi
 
 echo
 echo "== display calls at start-up (native build, fake driver only)"
-NATIVE_CALLS="$ROOT/build/native/tests/bench/startup_calls"
+NATIVE_CALLS="$ROOT/build/native/bench/startup_calls"
 NATIVE_LOG="$RESOLAUNCH_LOG_DIR/bench-startup-native.log"
 : >"$NATIVE_LOG"
 if [ ! -f "$ROOT/build/native/CMakeCache.txt" ]; then
