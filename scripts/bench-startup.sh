@@ -8,8 +8,10 @@
 # Wine prefix, runs in one virtual desktop (ResoLaunchBench, 1024x768):
 #   startup_calls.exe  the display calls start-up makes, against a fake
 #                      300-mode driver and the desktop's real one;
-#   startup_time.exe   ResoLaunch.exe against bare_window.exe, RUNS starts each
-#                      (20 by default): median, min, max, ratio of medians.
+#   startup_time.exe   ResoLaunch.exe against its two baselines, layout_window.exe
+#                      (the same window without mode table or settings) and
+#                      bare_window.exe, RUNS starts each (20 by default):
+#                      median, min, max, ratios of medians.
 # Then runs the native startup_calls (build/native, built when missing).
 #
 # Environment: RESOLAUNCH_WINEPREFIX picks the prefix (default
@@ -25,7 +27,7 @@ RUNS=${2:-20}
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$ROOT/$BUILD_DIR" ;; esac
 case "$RUNS" in '' | *[!0-9]*) echo "RUNS must be a number, not '$RUNS'" >&2; exit 2 ;; esac
 
-TARGETS=(ResoLaunch bare_window startup_time startup_calls)
+TARGETS=(ResoLaunch layout_window bare_window startup_time startup_calls)
 echo "== building ${TARGETS[*]} in ${BUILD_DIR#"$ROOT/"}"
 if [ "$BUILD_DIR" = "$ROOT/build/mingw" ]; then
   cmake --preset mingw >/dev/null
@@ -46,14 +48,14 @@ begin_wine_session bench
 start_xvfb
 start_wine
 
-# One desktop for both programs: cmd runs them one after the other.
+# One desktop for all programs: cmd runs them one after the other.
 CALLS_OUT="$WORK/startup_calls.txt"
 TIME_OUT="$WORK/startup_time.txt"
 {
   printf '@echo off\r\n'
   printf '"%s" "%s"\r\n' "$(win_path "$BENCH/startup_calls.exe")" "$(win_path "$CALLS_OUT")"
-  printf '"%s" "%s" "%s" "%s" %s\r\n' "$(win_path "$BENCH/startup_time.exe")" "$(win_path "$TIME_OUT")" \
-    "$(win_path "$APP")" "$(win_path "$BENCH/bare_window.exe")" "$RUNS"
+  printf '"%s" "%s" "%s" "%s" "%s" --runs %s\r\n' "$(win_path "$BENCH/startup_time.exe")" "$(win_path "$TIME_OUT")" \
+    "$(win_path "$APP")" "$(win_path "$BENCH/layout_window.exe")" "$(win_path "$BENCH/bare_window.exe")" "$RUNS"
 } | iconv -f UTF-8 -t CP932 >"$WORK/bench.bat"
 
 echo "== running in the Wine desktop ResoLaunchBench (display $DISPLAY, prefix ${WINEPREFIX#"$ROOT/"})"
