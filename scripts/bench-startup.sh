@@ -11,7 +11,9 @@
 #   startup_time.exe   ResoLaunch.exe against its two baselines, layout_window.exe
 #                      (the same window without mode table or settings) and
 #                      bare_window.exe, RUNS starts each (20 by default):
-#                      median, min, max, ratios of medians.
+#                      median, min, max, ratios of medians;
+#   launch_time.exe    a click on 起動＞待機 until the started program's window
+#                      is placed (tests/e2e/delayed_window.exe, 5 runs).
 # Then runs the native startup_calls (build/native, built when missing).
 #
 # Environment: RESOLAUNCH_WINEPREFIX picks the prefix (default
@@ -27,7 +29,7 @@ RUNS=${2:-20}
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$ROOT/$BUILD_DIR" ;; esac
 case "$RUNS" in '' | *[!0-9]*) echo "RUNS must be a number, not '$RUNS'" >&2; exit 2 ;; esac
 
-TARGETS=(ResoLaunch layout_window bare_window startup_time startup_calls)
+TARGETS=(ResoLaunch layout_window bare_window startup_time startup_calls launch_time delayed_window)
 echo "== building ${TARGETS[*]} in ${BUILD_DIR#"$ROOT/"}"
 if [ "$BUILD_DIR" = "$ROOT/build/mingw" ]; then
   cmake --preset mingw >/dev/null
@@ -51,11 +53,14 @@ start_wine
 # One desktop for all programs: cmd runs them one after the other.
 CALLS_OUT="$WORK/startup_calls.txt"
 TIME_OUT="$WORK/startup_time.txt"
+LAUNCH_OUT="$WORK/launch_time.txt"
 {
   printf '@echo off\r\n'
   printf '"%s" "%s"\r\n' "$(win_path "$BENCH/startup_calls.exe")" "$(win_path "$CALLS_OUT")"
   printf '"%s" "%s" "%s" "%s" "%s" --runs %s\r\n' "$(win_path "$BENCH/startup_time.exe")" "$(win_path "$TIME_OUT")" \
     "$(win_path "$APP")" "$(win_path "$BENCH/layout_window.exe")" "$(win_path "$BENCH/bare_window.exe")" "$RUNS"
+  printf '"%s" "%s" "%s" "%s"\r\n' "$(win_path "$BENCH/launch_time.exe")" "$(win_path "$LAUNCH_OUT")" \
+    "$(win_path "$APP")" "$(win_path "$BUILD_DIR/tests/e2e/delayed_window.exe")"
 } | iconv -f UTF-8 -t CP932 >"$WORK/bench.bat"
 
 echo "== running in the Wine desktop ResoLaunchBench (display $DISPLAY, prefix ${WINEPREFIX#"$ROOT/"})"
@@ -90,6 +95,16 @@ if [ -f "$TIME_OUT" ]; then
   if grep -q '^error:' "$TIME_OUT"; then status=1; fi
 else
   echo "startup_time.exe wrote no report" >&2
+  status=1
+fi
+
+echo
+echo "== launch time (in the Wine desktop)"
+if [ -f "$LAUNCH_OUT" ]; then
+  cat "$LAUNCH_OUT"
+  if grep -q '^error:' "$LAUNCH_OUT"; then status=1; fi
+else
+  echo "launch_time.exe wrote no report" >&2
   status=1
 fi
 
