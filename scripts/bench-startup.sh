@@ -85,28 +85,27 @@ LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "load average before: $LOAD_BEFORE, after: $LOAD_AFTER ($(nproc) processors)"
 
 status=0
+# Prints the report file $1 of the program $2; a missing report, or one that
+# tells of an error, makes the script fail.
+show_report() {
+  if [ -f "$1" ]; then
+    cat "$1"
+    if grep -q '^error:' "$1"; then status=1; fi
+  else
+    echo "$2 wrote no report" >&2
+    status=1
+  fi
+}
 echo
 echo "== display calls at start-up (Windows build, in the Wine desktop)"
-if [ -f "$CALLS_OUT" ]; then cat "$CALLS_OUT"; else echo "startup_calls.exe wrote no report" >&2; status=1; fi
+show_report "$CALLS_OUT" startup_calls.exe
 echo
 echo "== start-up time (in the Wine desktop)"
-if [ -f "$TIME_OUT" ]; then
-  cat "$TIME_OUT"
-  if grep -q '^error:' "$TIME_OUT"; then status=1; fi
-else
-  echo "startup_time.exe wrote no report" >&2
-  status=1
-fi
+show_report "$TIME_OUT" startup_time.exe
 
 echo
 echo "== launch time (in the Wine desktop)"
-if [ -f "$LAUNCH_OUT" ]; then
-  cat "$LAUNCH_OUT"
-  if grep -q '^error:' "$LAUNCH_OUT"; then status=1; fi
-else
-  echo "launch_time.exe wrote no report" >&2
-  status=1
-fi
+show_report "$LAUNCH_OUT" launch_time.exe
 
 echo
 echo "== display calls at start-up (native build, fake driver only)"
