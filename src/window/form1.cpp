@@ -65,8 +65,8 @@ private:
 
 }  // namespace
 
-void Form1::Form_Load(const std::vector<std::wstring>& modeLabels) {
-    controls_.AppendListEntries(modeLabels);
+void Form1::Form_Load() {
+    controls_.AppendListEntries(ModeList());
     TransferSettings(1);
     // A first run, or a file that cannot be read, leaves the item unchecked.
     if (options_.LoadRestoreWhenProgramEnds()) {
@@ -75,7 +75,7 @@ void Form1::Form_Load(const std::vector<std::wstring>& modeLabels) {
     }
 }
 
-std::vector<std::wstring> Form1::LoadModeList() {
+std::vector<std::wstring> Form1::ModeList() {
     modes_.LoadDisplayModes();
     const std::vector<DisplayMode>& table = modes_.DisplayModes();
     const std::vector<int32_t> results = modes_.TestEachDisplayMode();

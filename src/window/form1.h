@@ -40,12 +40,7 @@ public:
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads
     // the saved settings and the system menu's choice.
-    void Form_Load() { Form_Load(LoadModeList()); }
-
-    // The two halves of start-up. The first touches no control, so it may
-    // run on another thread while the window is being built.
-    std::vector<std::wstring> LoadModeList() override;
-    void Form_Load(const std::vector<std::wstring>& modeLabels) override;
+    void Form_Load() override;
 
     // Runs the click handler of the button. Whatever fails in it is shown
     // to the user and the program goes on.
@@ -92,6 +87,8 @@ private:
     // launch's end that came meanwhile is dealt with once no handler runs.
     template <typename Handler>
     void RunFlow(Handler&& handler);
+    // One labelled entry per mode of the table, in table order.
+    std::vector<std::wstring> ModeList();
     void RunButton(ControlId button);
     void ToggleRestoreOnEnd();
     void CreateShortcut();

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <string>
-#include <vector>
+#include <cstdint>
 
 #include "platform/launcher.h"
 #include "window/layout.h"
@@ -15,12 +14,8 @@ class FormEvents {
 public:
     virtual ~FormEvents() = default;
 
-    // The first half of start-up: the labelled mode list. It touches no
-    // control, so it may run on another thread while the window is built.
-    virtual std::vector<std::wstring> LoadModeList() = 0;
-    // The second half, once the controls exist: fills List1 and loads the
-    // saved settings.
-    virtual void Form_Load(const std::vector<std::wstring>& modeLabels) = 0;
+    // Start-up, once the controls exist and before the window is shown.
+    virtual void Form_Load() = 0;
 
     // A click on one of the eight buttons.
     virtual void Click(ControlId button) = 0;

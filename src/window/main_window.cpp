@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <future>
 #include <utility>
 #include <cstdint>
 #include <stdexcept>
@@ -77,11 +76,6 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create(FormEvents& events) {
     events_ = &events;
-    // The display queries take a good part of start-up: they run beside the
-    // building of the window. (Loading a DLL there too can deadlock with the
-    // first window calls of this thread: leave that to this thread.)
-    std::future<std::vector<std::wstring>> modeLabels =
-        std::async(std::launch::async, [&events] { return events.LoadModeList(); });
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -109,7 +103,10 @@ bool MainWindow::Create(FormEvents& events) {
     ExtendSystemMenu();
     ResizeClientArea();
 
-    RunHandler(*this, [&] { events.Form_Load(modeLabels.get()); });
+    // The display queries run here, once the window is built, not on a
+    // thread beside it: under Wine both wait on the same server and display
+    // driver, and the thread made start-up slower, not faster.
+    RunHandler(*this, [&] { events.Form_Load(); });
 
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     ::UpdateWindow(Handle());

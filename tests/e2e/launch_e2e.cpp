@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -228,70 +226,6 @@ TEST_F(LaunchAndPlace, AMissingProgramIsReportedAndTheProgramGoesOn) {
         ASSERT_TRUE(app_.WaitUntilPostedHandled());
         EXPECT_TRUE(MainWindowUnchanged());
         EXPECT_TRUE(NoDialogShown());
-    }
-}
-
-TEST_F(LaunchAndPlace, TimeFromClickToPlacement) {
-    for (int run = 1; run <= 3; ++run) {
-        SCOPED_TRACE("run " + std::to_string(run));
-        const std::wstring title = L"Timing" + std::to_wstring(run);
-        const std::wstring report = Scratch(L"timing-" + std::to_wstring(run) + L".txt");
-        WatchReport(report);
-        ASSERT_TRUE(Enter(Quoted(target_) + L" --delay " + std::to_wstring(kTargetDelayMs) + L" --title " + title +
-                              L" --report " + Quoted(report),
-                          L"37", L"41"));
-        const HWND button = app_.Button(kLaunchAndStay);
-        ASSERT_NE(button, nullptr);
-
-        const long long clicked = PerformanceCounter();
-        ASSERT_TRUE(app_.Press(button));
-        long long placed = 0;
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                if (WindowTitledAt(title, kX, kY) == nullptr) {
-                    return false;
-                }
-                placed = PerformanceCounter();
-                return true;
-            },
-            kSlowStateTimeout, 1ms))
-            << "the window was not placed in time";
-
-        // The target writes down the move once it has handled it, a moment
-        // after its rectangle has changed.
-        const auto movedThere = [&](const TargetStart& start) {
-            const auto move = std::find_if(start.moves.begin(), start.moves.end(), [](const TargetStart::Move& m) {
-                return m.rect.left == kX && m.rect.top == kY;
-            });
-            return move != start.moves.end() ? &*move : nullptr;
-        };
-        std::vector<TargetStart> starts;
-        WaitUntil([&] {
-            starts = ReadTargetReport(report);
-            return starts.size() == 1 && movedThere(starts[0]) != nullptr;
-        });
-        ASSERT_EQ(starts.size(), 1u);
-        const TargetStart& start = starts[0];
-        ASSERT_TRUE(start.showing.has_value());
-        ASSERT_GT(start.frequency, 0);
-        const auto after = [&](long long counter) {
-            return static_cast<double>(counter - clicked) * 1000.0 / static_cast<double>(start.frequency);
-        };
-        const double shown = after(*start.showing);
-        const double placedAfter = after(placed);
-        // When the target itself saw the move, as a check on the 1 ms polling.
-        const TargetStart::Move* move = movedThere(start);
-        std::printf(
-            "launch: target showed its window after %.1f ms, placed after %.1f ms (wait overhead %.1f ms)\n"
-            "        process started after %.1f ms, its delay %d ms, window shown and painted after %.1f ms,"
-            " the target handled the move after %.1f ms\n",
-            shown, placedAfter, placedAfter - shown, after(start.started), kTargetDelayMs,
-            start.shown ? after(*start.shown) : -1.0, move != nullptr ? after(move->at) : -1.0);
-        std::fflush(stdout);
-
-        ASSERT_TRUE(app_.WaitUntilPostedHandled());
-        EXPECT_TRUE(NoDialogShown());
-        EXPECT_TRUE(targets_.EndAll());
     }
 }
 

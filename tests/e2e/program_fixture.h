@@ -30,16 +30,6 @@ inline constexpr ScreenSize kSmallerSize{800, 600};
 inline constexpr int kX = 37;
 inline constexpr int kY = 41;
 
-// The buttons, by caption. U+FF1E is the full-width greater-than sign.
-inline constexpr const wchar_t* kLaunchAndExit = L"起動\uFF1E終了";
-inline constexpr const wchar_t* kLaunchAndStay = L"起動\uFF1E待機";
-inline constexpr const wchar_t* kChooseFile = L"実行ファイル選択";
-inline constexpr const wchar_t* kChangeMode = L"解像度変更";
-inline constexpr const wchar_t* kChangeModeAndLaunch = L"解像度変更\uFF1E起動";
-inline constexpr const wchar_t* kRestoreMode = L"変更前の解像度に戻す";
-inline constexpr const wchar_t* kExit = L"終了";
-inline constexpr const wchar_t* kRestoreModeAndExit = L"解像度を戻す\uFF1E終了";
-
 // The program's settings line for these values, in code page 932 as the
 // program writes it under a Japanese system.
 std::string SettingsLine(const std::wstring& executable, const std::wstring& x, const std::wstring& y, int index);

@@ -1,13 +1,18 @@
-// Measures how long two programs take from CreateProcess until their first
+// Measures how long programs take from CreateProcess until their first
 // visible top-level window and writes the figures to a file (a program
 // started by Wine's explorer has no usable stdout or exit code) and stdout.
 //
-//   startup_time.exe OUTPUT_FILE PROGRAM_EXE BASELINE_EXE [RUNS] [--poll]
+//   startup_time.exe OUTPUT_FILE EXE EXE... [--runs N] [--poll]
 //
-// Each exe runs from a copy in a fresh temporary folder: one uncounted
-// warm-up run each, then RUNS counted runs each (20 by default), the order
-// flipping every round. After each run the window gets WM_CLOSE and the
-// process is awaited (terminated only if it overstays a deadline).
+// Typically ResoLaunch.exe, then its baselines from the most to the least
+// work: layout_window.exe (the same window, no mode table, no settings) and
+// bare_window.exe. Each exe runs from a copy in a fresh temporary folder: one
+// uncounted warm-up run each, then N counted runs each (20 by default), the
+// order turning every round so that each program takes every place in it.
+// After each run the window gets WM_CLOSE and the process is awaited
+// (terminated only if it overstays a deadline). The report gives each
+// program's median and the ratio of medians of each program to each later
+// one.
 //
 // The window is noticed through an out-of-context WinEvent hook; where the
 // hook reports nothing (the warm-up runs find out), or with --poll,
@@ -16,43 +21,39 @@
 // queues behind: one EnumWindows search cost about 0.25 ms against 0.02 ms
 // for IsWindowVisible.
 #include <windows.h>
-#include <timeapi.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cwchar>
 #include <memory>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "bench_report.h"
 #include "win32_test_util.h"
 
 namespace {
 
+using namespace resolaunch::bench;
 using namespace resolaunch::win32_test;
 
 constexpr int kDefaultRuns = 20;
 constexpr DWORD kWindowDeadlineMs = 30000;
 constexpr DWORD kExitDeadlineMs = 10000;
-constexpr double kGoalRatio = 1.15;
 
-#ifdef __GNUC__
-#define RESOLAUNCH_PRINTF_LIKE __attribute__((format(printf, 1, 2)))
-#else
-#define RESOLAUNCH_PRINTF_LIKE
-#endif
-
-RESOLAUNCH_PRINTF_LIKE std::string Format(const char* format, ...) {
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof(buffer), format, args);
-    va_end(args);
-    return buffer;
-}
+// The goals for ratios of medians, by the programs' file names.
+struct Goal {
+    const char* program;
+    const char* baseline;
+    double ratio;
+};
+constexpr Goal kGoals[] = {
+    {"ResoLaunch.exe", "bare_window.exe", 1.15},
+    {"ResoLaunch.exe", "layout_window.exe", 1.05},
+};
 
 struct Program {
     std::wstring source;
@@ -75,15 +76,6 @@ void CopyToFreshFolder(Program& program, const std::wstring& root, int index) {
     if (!::CopyFileW(program.source.c_str(), program.copy.c_str(), TRUE)) {
         throw std::runtime_error(LastError("CopyFileW for " + Utf8(program.source)));
     }
-}
-
-double Ms(LONGLONG from, LONGLONG to) {
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER value{};
-        ::QueryPerformanceFrequency(&value);
-        return value.QuadPart;
-    }();
-    return static_cast<double>(to - from) * 1000.0 / static_cast<double>(frequency);
 }
 
 // How the first visible window of a started program is noticed.
@@ -221,20 +213,6 @@ Start TimeOneStart(Program& program, Watch watch) {
     return result;
 }
 
-// The 1 ms waits between polls need a 1 ms timer on Windows (Wine has one anyway).
-struct FineTimer {
-    FineTimer() { ::timeBeginPeriod(1); }
-    FineTimer(const FineTimer&) = delete;
-    FineTimer& operator=(const FineTimer&) = delete;
-    ~FineTimer() { ::timeEndPeriod(1); }
-};
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
-
 std::string Summary(const Program& program) {
     const auto [low, high] = std::minmax_element(program.runsMs.begin(), program.runsMs.end());
     std::string line = Format("%-18s median %8.1f ms   min %8.1f ms   max %8.1f ms   (window class %s",
@@ -256,17 +234,29 @@ std::string RunList(const Program& program) {
     return line + "\n";
 }
 
-// Writes next to the target and renames, so that a reader waiting for the
-// file never sees half of it.
-bool WriteReport(const std::wstring& path, const std::string& text) {
-    const std::wstring partial = path + L".partial";
-    FILE* file = _wfopen(partial.c_str(), L"wb");
-    if (file == nullptr) {
-        return false;
+std::string Ratio(const Program& program, const Program& baseline) {
+    const double ratio = Median(program.runsMs) / Median(baseline.runsMs);
+    std::string line = Format("ratio of medians %s/%s: %.3f", program.name.c_str(), baseline.name.c_str(), ratio);
+    for (const Goal& goal : kGoals) {
+        if (program.name == goal.program && baseline.name == goal.baseline) {
+            line += Format(" (goal <= %.2f: %s)", goal.ratio, ratio <= goal.ratio ? "met" : "NOT met");
+        }
     }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    return written && closed && ::MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return line + "\n";
+}
+
+// The order of round `round`: turned by one place each round and reversed
+// every other pass, so that over 2 * n rounds each program runs after each
+// other one and in each place equally often.
+std::vector<std::size_t> RoundOrder(std::size_t n, int round) {
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const std::size_t r = static_cast<std::size_t>(round);
+    std::rotate(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(r % n), order.end());
+    if ((r / n) % 2 == 1) {
+        std::reverse(order.begin(), order.end());
+    }
+    return order;
 }
 
 std::string Measure(std::vector<Program>& programs, int runs, bool forcePoll) {
@@ -291,9 +281,8 @@ std::string Measure(std::vector<Program>& programs, int runs, bool forcePoll) {
         watch = Watch::Hook;
     }
     for (int round = 0; round < runs; ++round) {
-        for (std::size_t i = 0; i < programs.size(); ++i) {
-            Program& program = programs[round % 2 == 0 ? i : programs.size() - 1 - i];
-            program.runsMs.push_back(TimeOneStart(program, watch).ms);
+        for (std::size_t i : RoundOrder(programs.size(), round)) {
+            programs[i].runsMs.push_back(TimeOneStart(programs[i], watch).ms);
         }
     }
 
@@ -304,9 +293,11 @@ std::string Measure(std::vector<Program>& programs, int runs, bool forcePoll) {
     for (const Program& program : programs) {
         report += Summary(program);
     }
-    const double ratio = Median(programs[0].runsMs) / Median(programs[1].runsMs);
-    report += Format("ratio of medians %s/%s: %.3f (goal <= %.2f: %s)\n", programs[0].name.c_str(),
-                     programs[1].name.c_str(), ratio, kGoalRatio, ratio <= kGoalRatio ? "met" : "NOT met");
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        for (std::size_t j = i + 1; j < programs.size(); ++j) {
+            report += Ratio(programs[i], programs[j]);
+        }
+    }
     for (const Program& program : programs) {
         report += RunList(program);
     }
@@ -318,22 +309,24 @@ std::string Measure(std::vector<Program>& programs, int runs, bool forcePoll) {
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::wstring> args;
     bool forcePoll = false;
+    int runs = kDefaultRuns;
     for (int i = 1; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--poll") == 0) {
             forcePoll = true;
+        } else if (std::wcscmp(argv[i], L"--runs") == 0 && i + 1 < argc) {
+            runs = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
         } else {
             args.emplace_back(argv[i]);
         }
     }
-    if (args.size() < 3 || args.size() > 4) {
-        std::fprintf(stderr, "usage: startup_time.exe OUTPUT_FILE PROGRAM_EXE BASELINE_EXE [RUNS] [--poll]\n");
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: startup_time.exe OUTPUT_FILE EXE EXE... [--runs N] [--poll]\n");
         return 2;
     }
     const std::wstring output = args[0];
-    const int runs = args.size() == 4 ? static_cast<int>(std::wcstol(args[3].c_str(), nullptr, 10)) : kDefaultRuns;
 
-    std::vector<Program> programs(2);
-    for (int i = 0; i < 2; ++i) {
+    std::vector<Program> programs(args.size() - 1);
+    for (std::size_t i = 0; i < programs.size(); ++i) {
         programs[i].source = args[1 + i];
         programs[i].name = Utf8(FileNameOf(programs[i].source));
     }
@@ -350,8 +343,8 @@ int wmain(int argc, wchar_t** argv) {
         if (root.empty()) {
             throw std::runtime_error(error);
         }
-        for (int i = 0; i < 2; ++i) {
-            CopyToFreshFolder(programs[i], root, i);
+        for (std::size_t i = 0; i < programs.size(); ++i) {
+            CopyToFreshFolder(programs[i], root, static_cast<int>(i));
         }
         report = Measure(programs, runs, forcePoll);
     } catch (const std::exception& failure) {
@@ -362,10 +355,5 @@ int wmain(int argc, wchar_t** argv) {
         DeleteTree(root);
     }
 
-    std::fputs(report.c_str(), stdout);
-    if (!WriteReport(output, report)) {
-        std::fprintf(stderr, "could not write %s\n", Utf8(output).c_str());
-        return 1;
-    }
-    return status;
+    return FinishReport(output, report, status);
 }
