@@ -78,6 +78,9 @@ public:
 
     // The rest of the line from `begin`, as typed.
     std::wstring RestFrom(std::size_t begin) const { return std::wstring(line_.substr(begin)); }
+    std::wstring Typed(const Argument& argument) const {
+        return std::wstring(line_.substr(argument.begin, argument.end - argument.begin));
+    }
 
 private:
     std::wstring_view line_;
@@ -132,7 +135,8 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
     std::size_t aloneAt = 0;
 
     while (std::optional<Argument> argument = reader.Next()) {
-        arguments.push_back(argument->text);
+        // An argument that reads as nothing (a lone quote, say) is named as typed.
+        arguments.push_back(argument->text.empty() ? reader.Typed(*argument) : argument->text);
         const std::wstring& text = argument->text;
         if (text == L"--") {
             std::wstring rest = reader.RestFrom(argument->end);

@@ -112,6 +112,7 @@ TEST(ParseCommandLine, BadLinesNameTheArgumentAtFault) {
         {L"R.exe --help --", L"--"},
         {L"R.exe --mode=800x600 --restore", L"--restore"},
         {L"R.exe --restore --restore", L"--restore"},
+        {L"R.exe --restore \"", L"\""},  // an argument that reads as nothing, as typed
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = ParseCommandLine(c.line);
