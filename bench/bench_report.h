@@ -10,6 +10,10 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cwchar>
+#include <exception>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +83,58 @@ inline int FinishReport(const std::wstring& output, const std::string& report, i
         return 1;
     }
     return status;
+}
+
+// A whole-number option of a benchmark's command line, "--name N", and the
+// least value it takes.
+struct NumberOption {
+    const wchar_t* name;
+    int* value;
+    int least;
+};
+
+// Reads the command line of a benchmark that drives ResoLaunch.exe with the
+// end-to-end tests' code, "OUTPUT_FILE RESOLAUNCH_EXE TARGET_EXE [--name N]...",
+// and tells that code where the two programs are. The output file; nothing,
+// after `usage` on stderr, when the line is not like that.
+inline std::optional<std::wstring> ReadDriverArguments(int argc, wchar_t** argv, const char* usage,
+                                                       std::initializer_list<NumberOption> options) {
+    std::vector<std::wstring> files;
+    bool good = true;
+    for (int i = 1; i < argc; ++i) {
+        const auto option = std::find_if(options.begin(), options.end(),
+                                         [&](const NumberOption& o) { return std::wcscmp(argv[i], o.name) == 0; });
+        if (option == options.end()) {
+            files.emplace_back(argv[i]);
+        } else if (i + 1 < argc) {
+            *option->value = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
+            good = good && *option->value >= option->least;
+        } else {
+            good = false;
+        }
+    }
+    if (!good || files.size() != 3) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return std::nullopt;
+    }
+    ::SetEnvironmentVariableW(L"RESOLAUNCH_EXE", files[1].c_str());
+    ::SetEnvironmentVariableW(L"RESOLAUNCH_E2E_TARGET", files[2].c_str());
+    return files[0];
+}
+
+// Runs `measure`, which returns the report, and writes it, or what failed,
+// to `output`; the exit code for the program.
+template <typename Measure>
+int RunReport(const std::wstring& output, Measure&& measure) {
+    std::string report;
+    int status = 0;
+    try {
+        report = measure();
+    } catch (const std::exception& failure) {
+        report = std::string("error: ") + failure.what() + "\n";
+        status = 1;
+    }
+    return FinishReport(output, report, status);
 }
 
 }  // namespace resolaunch::bench

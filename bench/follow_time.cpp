@@ -178,37 +178,15 @@ std::string Measure(int runs, int waitSeconds) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    std::vector<std::wstring> args;
     int runs = kDefaultRuns;
     int waitSeconds = kDefaultWaitSeconds;
-    for (int i = 1; i < argc; ++i) {
-        if (std::wcscmp(argv[i], L"--runs") == 0 && i + 1 < argc) {
-            runs = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
-        } else if (std::wcscmp(argv[i], L"--wait") == 0 && i + 1 < argc) {
-            waitSeconds = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
-        } else {
-            args.emplace_back(argv[i]);
-        }
-    }
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: follow_time.exe OUTPUT_FILE RESOLAUNCH_EXE TARGET_EXE [--runs N] [--wait SECONDS]\n");
+    const std::optional<std::wstring> output = ReadDriverArguments(
+        argc, argv, "follow_time.exe OUTPUT_FILE RESOLAUNCH_EXE TARGET_EXE [--runs N (1+)] [--wait SECONDS (1+)]",
+        {{L"--runs", &runs, 1}, {L"--wait", &waitSeconds, 1}});
+    if (!output) {
         return 2;
     }
-    ::SetEnvironmentVariableW(L"RESOLAUNCH_EXE", args[1].c_str());
-    ::SetEnvironmentVariableW(L"RESOLAUNCH_E2E_TARGET", args[2].c_str());
-
-    std::string report;
-    int status = 0;
-    try {
-        if (runs < 1 || waitSeconds < 1) {
-            throw std::runtime_error("--runs and --wait must be at least 1");
-        }
-        report = Measure(runs, waitSeconds);
-    } catch (const std::exception& failure) {
-        report = std::string("error: ") + failure.what() + "\n";
-        status = 1;
-    }
-    // The desktop's own mode again, whatever happened.
-    ::ChangeDisplaySettingsA(nullptr, 0);
-    return FinishReport(args[0], report, status);
+    const int status = RunReport(*output, [&] { return Measure(runs, waitSeconds); });
+    ::ChangeDisplaySettingsA(nullptr, 0);  // the desktop's own mode again, whatever happened
+    return status;
 }

@@ -181,36 +181,13 @@ std::string Measure(int runs, int delayMs) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    std::vector<std::wstring> args;
     int runs = kDefaultRuns;
     int delayMs = kDefaultDelayMs;
-    for (int i = 1; i < argc; ++i) {
-        if (std::wcscmp(argv[i], L"--runs") == 0 && i + 1 < argc) {
-            runs = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
-        } else if (std::wcscmp(argv[i], L"--delay") == 0 && i + 1 < argc) {
-            delayMs = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
-        } else {
-            args.emplace_back(argv[i]);
-        }
-    }
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: launch_time.exe OUTPUT_FILE RESOLAUNCH_EXE TARGET_EXE [--runs N] [--delay MS]\n");
+    const std::optional<std::wstring> output = ReadDriverArguments(
+        argc, argv, "launch_time.exe OUTPUT_FILE RESOLAUNCH_EXE TARGET_EXE [--runs N (1+)] [--delay MS (0+)]",
+        {{L"--runs", &runs, 1}, {L"--delay", &delayMs, 0}});
+    if (!output) {
         return 2;
     }
-    // Where the end-to-end code finds the two programs.
-    ::SetEnvironmentVariableW(L"RESOLAUNCH_EXE", args[1].c_str());
-    ::SetEnvironmentVariableW(L"RESOLAUNCH_E2E_TARGET", args[2].c_str());
-
-    std::string report;
-    int status = 0;
-    try {
-        if (runs < 1 || delayMs < 0) {
-            throw std::runtime_error("--runs must be at least 1 and --delay at least 0");
-        }
-        report = Measure(runs, delayMs);
-    } catch (const std::exception& failure) {
-        report = std::string("error: ") + failure.what() + "\n";
-        status = 1;
-    }
-    return FinishReport(args[0], report, status);
+    return RunReport(*output, [&] { return Measure(runs, delayMs); });
 }

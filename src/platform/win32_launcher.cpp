@@ -17,8 +17,10 @@ namespace {
 // ERROR_ELEVATION_REQUIRED, not in every SDK's headers: the program to start
 // asks in its own manifest for administrator rights.
 constexpr DWORD kElevationRequired = 740;
-// The completion key that tells the follower thread to stop.
-constexpr ULONG_PTR kStopKey = 1;
+// The completion key that tells the follower thread of follow number n to
+// stop: an odd number, which no job handle (the key of the job's own
+// messages) is. A stop meant for an earlier follower is passed over.
+ULONG_PTR StopKey(unsigned follow) { return (ULONG_PTR{follow} << 1) | 1; }
 
 bool IsExistingFile(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -175,6 +177,7 @@ std::optional<std::vector<uint32_t>> ProcessesOf(HANDLE job) {
 // What the follower thread waits on, and where it reports.
 struct FollowedLaunch {
     LaunchId id;
+    ULONG_PTR stopKey;
     HANDLE port;     // the job's completion port, or null
     HANDLE process;  // without a job: the started program, or null
     HANDLE keeper;   // or null
@@ -199,10 +202,11 @@ void Follow(FollowedLaunch launch) {
             DWORD message = 0;
             ULONG_PTR key = 0;
             LPOVERLAPPED detail = nullptr;
-            if (!::GetQueuedCompletionStatus(launch.port, &message, &key, &detail, INFINITE) || key == kStopKey) {
+            if (!::GetQueuedCompletionStatus(launch.port, &message, &key, &detail, INFINITE) ||
+                key == launch.stopKey) {
                 return;
             }
-            if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) {
+            if ((key & 1) == 0 && message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) {
                 break;
             }
         }
@@ -331,9 +335,15 @@ void Win32Launcher::FollowToEnd(uint32_t keeper) {
     keeper_.reset(keeper != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, keeper) : nullptr);
     ::ResetEvent(stopFollowing_.get());
     ::ResetEvent(ended_.get());
-    const FollowedLaunch followed{latest_->id,      latest_->port.get(),  latest_->job ? nullptr : latest_->process.get(),
-                                  keeper_.get(),    stopFollowing_.get(), ended_.get(),
-                                  reportWindow_,    reportMessage_};
+    const FollowedLaunch followed{latest_->id,
+                                  StopKey(++follows_),
+                                  latest_->port.get(),
+                                  latest_->job ? nullptr : latest_->process.get(),
+                                  keeper_.get(),
+                                  stopFollowing_.get(),
+                                  ended_.get(),
+                                  reportWindow_,
+                                  reportMessage_};
     follower_ = std::thread(Follow, followed);
 }
 
@@ -343,7 +353,7 @@ void Win32Launcher::StopFollowing() {
     }
     ::SetEvent(stopFollowing_.get());
     if (latest_ && latest_->port) {
-        ::PostQueuedCompletionStatus(latest_->port.get(), 0, kStopKey, nullptr);
+        ::PostQueuedCompletionStatus(latest_->port.get(), 0, StopKey(follows_), nullptr);
     }
     follower_.join();
     keeper_.reset();

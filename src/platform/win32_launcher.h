@@ -48,6 +48,7 @@ private:
     void StopFollowing();
 
     LaunchId launches_ = 0;
+    unsigned follows_ = 0;
     std::unique_ptr<Launch> latest_;
     std::map<DWORD, bool> startedAfter_;  // answers for the latest launch
 

@@ -68,10 +68,17 @@ private:
 void Form1::Form_Load() {
     controls_.AppendListEntries(ModeList());
     TransferSettings(1);
-    // A first run, or a file that cannot be read, leaves the item unchecked.
-    if (options_.LoadRestoreWhenProgramEnds()) {
+    if (LoadRestoreWhenProgramEnds()) {
         restoreOnEnd_.SetEnabled(true);
         controls_.SetMenuItemChecked(kRestoreOnEndCommand, true);
+    }
+}
+
+bool Form1::LoadRestoreWhenProgramEnds() noexcept {
+    try {
+        return options_.LoadRestoreWhenProgramEnds();
+    } catch (...) {
+        return false;  // a first run, or a file that cannot be read: unchecked, without a word
     }
 }
 
@@ -117,8 +124,11 @@ void Form1::ToggleRestoreOnEnd() {
     const bool enabled = !restoreOnEnd_.Enabled();
     restoreOnEnd_.SetEnabled(enabled);
     controls_.SetMenuItemChecked(kRestoreOnEndCommand, enabled);
-    // A failed write is not reported: the choice holds for this run.
-    options_.SaveRestoreWhenProgramEnds(enabled);
+    try {
+        options_.SaveRestoreWhenProgramEnds(enabled);
+    } catch (...) {
+        // Like a failed write, not reported: the choice holds for this run.
+    }
 }
 
 void Form1::CreateShortcut() {

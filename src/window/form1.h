@@ -90,6 +90,7 @@ private:
     // One labelled entry per mode of the table, in table order.
     std::vector<std::wstring> ModeList();
     void RunButton(ControlId button);
+    bool LoadRestoreWhenProgramEnds() noexcept;
     void ToggleRestoreOnEnd();
     void CreateShortcut();
     // X and Y from Text2 and Text3, Y checked first; a message and nothing
