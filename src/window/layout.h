@@ -84,9 +84,9 @@ inline constexpr std::array<ControlSpec, 16> kFormControls{{
 
 // The table's entry for a control.
 constexpr const ControlSpec& FormControl(ControlId id) {
-    for (const ControlSpec& spec : kFormControls) {
-        if (spec.id == id) {
-            return spec;
+    for (const ControlSpec& control : kFormControls) {
+        if (control.id == id) {
+            return control;
         }
     }
     throw std::out_of_range("no such control");  // a compile-time error in a constant expression
