@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "follow/restore_on_end.h"
 #include "modes/module1.h"
