@@ -94,7 +94,7 @@ private:
         // No window of the program's own: nothing to place, not the foreground's.
         WindowHandle placed = 0;
         if (request_.x && request_.y) {
-            const WindowHandle window = WaitForProgramWindow(desktop_, launcher_, 0, kCommandLineWindowWait);
+            const WindowHandle window = WaitForProgramWindow(desktop_, launcher_, 0, kProgramWindowWait);
             if (window != 0 && PlaceWindow(desktop_, window, *request_.x, *request_.y)) {
                 placed = window;
             }

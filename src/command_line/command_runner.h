@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 
 #include "command_line/command_line.h"
 #include "command_line/command_output.h"
@@ -30,8 +29,5 @@ struct CommandServices {
 // own, and returns its exit code. Everything is checked before anything is
 // switched or started. Never reads or writes path.txt or ResoLaunch.ini.
 int RunCommandLine(const ParsedCommandLine& commandLine, const CommandServices& services);
-
-// How long a launch waits for the started program's window to place it.
-inline constexpr std::chrono::milliseconds kCommandLineWindowWait{10000};
 
 }  // namespace resolaunch

@@ -7,7 +7,9 @@
 
 namespace resolaunch {
 
-// How often the wait looks again.
+// How long a launch waits for the started program's window, and how often
+// it looks again meanwhile.
+inline constexpr std::chrono::milliseconds kProgramWindowWait{10000};
 inline constexpr std::chrono::milliseconds kProgramWindowPoll{5};
 
 // The window a launch places: the first visible, unowned top-level window of

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -31,9 +30,6 @@ struct FormServices {
 // The main window's event handlers, free of any platform code.
 class Form1 final : public FormEvents {
 public:
-    // How long a launch waits for the started program to show its window.
-    static constexpr std::chrono::milliseconds kProgramWindowWait{10000};
-
     Form1(FormControls& controls, UserMessages& messages, const FormServices& services)
         : controls_(controls), messages_(messages), modes_(services.modes), settings_(services.settings),
           options_(services.options), desktop_(services.desktop), launcher_(services.launcher),
