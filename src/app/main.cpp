@@ -1,8 +1,10 @@
 #include <windows.h>
 
 #include "app/application.h"
+#include "platform/win32_dll_search.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    resolaunch::RestrictDllSearchToSystemFolder();
     try {
         return resolaunch::RunApplication(instance);
     } catch (...) {

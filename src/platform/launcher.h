@@ -49,8 +49,10 @@ public:
 
     // Starts the program of the command text with a normal, activated window
     // in its own folder, as a new launch that keeps its family together where
-    // the system allows it. From then on it is the latest launch; an earlier
-    // one is no longer followed.
+    // the system allows it. The program gets none of ResoLaunch's standard
+    // handles; a console program gets a console of its own. From then on it
+    // is the latest launch; an earlier one is no longer followed. A start that
+    // fails changes nothing: the latest launch is the latest that started.
     virtual StartOutcome Start(const std::wstring& commandText) = 0;
 
     // The latest launch's family now.

@@ -7,6 +7,7 @@
 
 #include "platform/file_path.h"
 #include "platform/file_system.h"
+#include "platform/job_end.h"
 #include "platform/win32_error_text.h"
 #include "platform/win32_messages.h"
 #include "platform/win32_system_function.h"
@@ -85,6 +86,26 @@ std::wstring ProgramOfCommandLine(const std::wstring& commandLine, std::wstring&
     }
 }
 
+// A console program: any program but one the PE header marks as a Windows
+// GUI program (a batch file, for one, runs in cmd.exe's console).
+bool IsConsoleProgram(const std::wstring& path) {
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    const auto readAt = [&](LONG offset, void* into, DWORD size) {
+        DWORD read = 0;
+        return ::SetFilePointer(file.get(), offset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+               ::ReadFile(file.get(), into, size, &read, nullptr) && read == size;
+    };
+    IMAGE_DOS_HEADER dos{};
+    // The subsystem sits at the same place in 32- and 64-bit headers.
+    IMAGE_NT_HEADERS32 nt{};
+    if (!file || !readAt(0, &dos, sizeof(dos)) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0 ||
+        !readAt(dos.e_lfanew, &nt, sizeof(nt)) || nt.Signature != IMAGE_NT_SIGNATURE) {
+        return true;
+    }
+    return nt.OptionalHeader.Subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI;
+}
+
 // A program that asks for administrator rights: start it as Explorer does,
 // through the consent prompt. Its process handle may be null even then.
 bool StartElevated(const ProgramCommand& command, UniqueKernelHandle& process, DWORD& error) {
@@ -114,16 +135,6 @@ ULONGLONG SystemTimeNow() {
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
     return AsCount(now);
-}
-
-// When a process was created; 0 when that cannot be told.
-ULONGLONG CreationTimeOf(DWORD processId) {
-    const UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!process || !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
-        return 0;
-    }
-    return AsCount(created);
 }
 
 struct FamilyJob {
@@ -179,6 +190,7 @@ struct FollowedLaunch {
     LaunchId id;
     ULONG_PTR stopKey;
     HANDLE port;     // the job's completion port, or null
+    HANDLE job;      // with the port: the job
     HANDLE process;  // without a job: the started program, or null
     HANDLE keeper;   // or null
     HANDLE stop;
@@ -196,19 +208,41 @@ bool WaitForProcess(HANDLE process, HANDLE stop) {
     return ::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
 }
 
+// The port of a followed launch's job, as the follower thread reads it.
+class Win32JobPort final : public JobPort {
+public:
+    Win32JobPort(HANDLE port, HANDLE job, ULONG_PTR stopKey) : port_(port), job_(job), stopKey_(stopKey) {}
+
+    JobPortEvent Next(std::chrono::milliseconds quiet) override {
+        DWORD message = 0;
+        ULONG_PTR key = 0;
+        LPOVERLAPPED detail = nullptr;
+        if (!::GetQueuedCompletionStatus(port_, &message, &key, &detail, static_cast<DWORD>(quiet.count()))) {
+            return detail == nullptr && ::GetLastError() == WAIT_TIMEOUT ? JobPortEvent::Quiet : JobPortEvent::Stop;
+        }
+        if (key == stopKey_) {
+            return JobPortEvent::Stop;
+        }
+        return (key & 1) == 0 && message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO ? JobPortEvent::NoProcessLeft
+                                                                                : JobPortEvent::Other;
+    }
+
+    bool Empty() override {
+        const std::optional<std::vector<uint32_t>> processes = ProcessesOf(job_);
+        return processes && processes->empty();
+    }
+
+private:
+    HANDLE port_;
+    HANDLE job_;
+    ULONG_PTR stopKey_;
+};
+
 void Follow(FollowedLaunch launch) {
     if (launch.port != nullptr) {
-        for (;;) {
-            DWORD message = 0;
-            ULONG_PTR key = 0;
-            LPOVERLAPPED detail = nullptr;
-            if (!::GetQueuedCompletionStatus(launch.port, &message, &key, &detail, INFINITE) ||
-                key == launch.stopKey) {
-                return;
-            }
-            if ((key & 1) == 0 && message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) {
-                break;
-            }
+        Win32JobPort port(launch.port, launch.job, launch.stopKey);
+        if (!WaitForEmptyJob(port)) {
+            return;
         }
     } else if (!WaitForProcess(launch.process, launch.stop)) {
         return;
@@ -251,10 +285,7 @@ ProgramLookup Win32Launcher::FindProgram(const std::wstring& commandText) {
 }
 
 StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
-    StopFollowing();
-    latest_.reset();
-    startedAfter_.clear();
-
+    // Nothing changes for the launch being followed until this one has started.
     const ProgramLookup lookup = FindProgram(commandText);
     if (!lookup.command) {
         return {false, lookup.failureReason, 0};
@@ -267,14 +298,20 @@ StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
     launch->began = SystemTimeNow();
     FamilyJob family = CreateFamilyJob();
 
+    // None of ResoLaunch's standard handles go to the program: a script reading
+    // ResoLaunch's output would otherwise wait for the program's end. A console
+    // program gets a console of its own (as it does anyway when ResoLaunch has
+    // none) and its handles; a Windows program gets none. A Windows program
+    // ignores the new console.
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.dwFlags = STARTF_USESHOWWINDOW | (IsConsoleProgram(command.program) ? 0 : STARTF_USESTDHANDLES);
     startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION created{};
     // Suspended, so that the program is in its job before it can start anything.
-    if (::CreateProcessW(command.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                         nullptr, command.folder.empty() ? nullptr : command.folder.c_str(), &startup, &created)) {
+    const DWORD flags = CREATE_SUSPENDED | CREATE_NEW_CONSOLE;
+    PROCESS_INFORMATION created{};
+    if (::CreateProcessW(command.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                         command.folder.empty() ? nullptr : command.folder.c_str(), &startup, &created)) {
         const UniqueKernelHandle thread(created.hThread);
         launch->process.reset(created.hProcess);
         launch->processId = created.dwProcessId;
@@ -286,15 +323,17 @@ StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
         if (::ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
             const DWORD error = ::GetLastError();
             ::TerminateProcess(launch->process.get(), 1);
-            return {false, SystemErrorText(error), 0};
+            return {false, SystemErrorText(error, command.program), 0};
         }
     } else {
         DWORD error = ::GetLastError();
         if (error != kElevationRequired || !StartElevated(command, launch->process, error)) {
-            return {false, SystemErrorText(error), 0};
+            return {false, SystemErrorText(error, command.program), 0};
         }
         launch->processId = launch->process ? ::GetProcessId(launch->process.get()) : 0;
     }
+    StopFollowing();
+    startedAfter_.clear();
     launch->id = ++launches_;
     latest_ = std::move(launch);
     return {true, std::wstring(), latest_->id};
@@ -320,11 +359,19 @@ bool Win32Launcher::StartedAfterLaunch(uint32_t processId) {
     if (!latest_) {
         return false;
     }
-    const auto [answer, unknown] = startedAfter_.try_emplace(processId, false);
-    if (unknown) {
-        answer->second = CreationTimeOf(processId) >= latest_->began;
+    if (const auto known = startedAfter_.find(processId); known != startedAfter_.end()) {
+        return known->second.startedAfter;
     }
-    return answer->second;
+    // The answer is kept with the process open: while it is, its id cannot
+    // pass to another process, so the answer stays true of that id.
+    UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!process || !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
+        return false;  // not kept: asked again next time
+    }
+    const bool startedAfter = AsCount(created) >= latest_->began;
+    startedAfter_.emplace(processId, ProcessAge{std::move(process), startedAfter});
+    return startedAfter;
 }
 
 void Win32Launcher::FollowToEnd(uint32_t keeper) {
@@ -338,6 +385,7 @@ void Win32Launcher::FollowToEnd(uint32_t keeper) {
     const FollowedLaunch followed{latest_->id,
                                   StopKey(++follows_),
                                   latest_->port.get(),
+                                  latest_->job.get(),
                                   latest_->job ? nullptr : latest_->process.get(),
                                   keeper_.get(),
                                   stopFollowing_.get(),

@@ -50,7 +50,13 @@ private:
     LaunchId launches_ = 0;
     unsigned follows_ = 0;
     std::unique_ptr<Launch> latest_;
-    std::map<DWORD, bool> startedAfter_;  // answers for the latest launch
+    // Whether a process was started after the latest launch began, with the
+    // process held open.
+    struct ProcessAge {
+        UniqueKernelHandle process;
+        bool startedAfter = false;
+    };
+    std::map<DWORD, ProcessAge> startedAfter_;
 
     HWND reportWindow_ = nullptr;
     UINT reportMessage_ = 0;

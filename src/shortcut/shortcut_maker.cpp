@@ -8,6 +8,13 @@ namespace {
 // No more copies than a person would keep on one desktop.
 constexpr int kMostCopies = 1000;
 
+// The program as the launch finds it now, by its full path (the shortcut runs
+// in another folder), then the arguments exactly as typed.
+std::wstring CommandLineOf(const ProgramCommand& program) {
+    const bool blanks = program.program.find_first_of(L" \t") != std::wstring::npos;
+    return (blanks ? L"\"" + program.program + L"\"" : program.program) + program.arguments;
+}
+
 }  // namespace
 
 std::wstring ShortcutArguments(const ShortcutRequest& request, const ProgramCommand& program) {
@@ -20,7 +27,7 @@ std::wstring ShortcutArguments(const ShortcutRequest& request, const ProgramComm
     if (request.mode) {
         arguments += L" --restore-on-exit";
     }
-    return arguments + L" -- " + (program.namesFile ? program.program : request.commandText);
+    return arguments + L" -- " + (program.namesFile ? program.program : CommandLineOf(program));
 }
 
 std::wstring ShortcutName(const std::wstring& program, const std::optional<DisplayMode>& mode, int copy) {

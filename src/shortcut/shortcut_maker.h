@@ -28,8 +28,9 @@ struct ShortcutOutcome {
 
 // The command line a shortcut runs ResoLaunch with:
 //   --mode=WxHxBITS --x=X --y=Y --restore-on-exit -- PROGRAM
-// (no --mode and no --restore-on-exit without a mode). PROGRAM is Text1 as
-// typed, or the full path of the file it names.
+// (no --mode and no --restore-on-exit without a mode). PROGRAM is the full
+// path of the file Text1 names; for a command line, the full path of its
+// program (quoted when it has blanks), then its arguments as typed.
 std::wstring ShortcutArguments(const ShortcutRequest& request, const ProgramCommand& program);
 
 // The shortcut's file name: the program's name, and the mode, as in

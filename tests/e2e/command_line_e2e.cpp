@@ -143,6 +143,59 @@ TEST_F(CommandLine, TheWholeLineSwitchesPlacesTheGameBehindALauncherAndRestoresA
     EXPECT_EQ(Utf8(run.Err()), "");
 }
 
+// A script reads ResoLaunch's output through a pipe: the pipe ends with
+// ResoLaunch, not with the game, also when a console launcher starts it.
+TEST_F(CommandLine, AScriptReadingTheOutputSeesItsEndWhileTheGameRuns) {
+    const std::wstring commands[] = {Quoted(game_), L"cmd.exe /c start \"\" " + Quoted(game_)};
+    for (std::size_t i = 0; i < std::size(commands); ++i) {
+        SCOPED_TRACE(Utf8(commands[i]));
+        HANDLE read = nullptr;
+        HANDLE write = nullptr;
+        SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+        ASSERT_TRUE(::CreatePipe(&read, &write, &inherited, 0));
+        ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = write;
+        startup.hStdError = write;
+        std::wstring commandLine = Quoted(ProductPath()) + L" -- " + commands[i];
+        PROCESS_INFORMATION info{};
+        const BOOL started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                              scratch_.Path().c_str(), &startup, &info);
+        ::CloseHandle(write);
+        ASSERT_TRUE(started);
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+
+        const bool pipeEnded = WaitUntil(
+            [&] {
+                char bytes[256];
+                DWORD available = 0;
+                if (!::PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr)) {
+                    return ::GetLastError() == ERROR_BROKEN_PIPE;
+                }
+                DWORD got = 0;
+                return available != 0 && !::ReadFile(read, bytes, sizeof(bytes), &got, nullptr);
+            },
+            kSlowStateTimeout);
+        ::CloseHandle(read);
+        EXPECT_TRUE(pipeEnded) << "the pipe is still open";
+        EXPECT_TRUE(WaitUntil([&] {
+            const std::vector<TargetStart> starts = ReadTargetReport(report_);
+            if (starts.size() != i + 1) {
+                return false;
+            }
+            const HANDLE game = ::OpenProcess(SYNCHRONIZE, FALSE, starts.back().processId);
+            const bool running = game != nullptr && ::WaitForSingleObject(game, 0) == WAIT_TIMEOUT;
+            if (game != nullptr) {
+                ::CloseHandle(game);
+            }
+            return running;
+        })) << "the game is not running";
+    }
+}
+
 TEST_F(CommandLine, RestoreReturnsToTheDesktopsMode) {
     DEVMODEA mode{};
     mode.dmSize = sizeof(mode);
@@ -258,6 +311,32 @@ TEST_F(CommandLine, TheSystemMenuMakesADesktopShortcutOfTheWindowsValues) {
     EXPECT_EQ(Utf8(fields.arguments), Utf8(L"--mode=800x600x32 --x=37 --y=41 --restore-on-exit -- " + game_));
     EXPECT_TRUE(SameText(fields.workingFolder, ParentOf(game_))) << Utf8(fields.workingFolder);
     EXPECT_FALSE(PathExists(app_.SettingsPath())) << "making a shortcut saved path.txt";
+}
+
+// A command line typed with a relative path still starts from the shortcut,
+// which runs in the game's folder.
+TEST_F(CommandLine, AShortcutOfACommandLineWithARelativePathStartsTheGame) {
+    ASSERT_TRUE(StartProgram());
+    ASSERT_EQ(ParentOf(app_.Folder()), ParentOf(scratch_.Path()));
+    const std::wstring relative = L"..\\" + FileNameOf(scratch_.Path()) + L"\\Old Game\\game.exe";
+    ASSERT_TRUE(Enter(relative + L" --delay 300", L"37", L"41"));
+    ASSERT_TRUE(::PostMessageW(app_.Main(), WM_SYSCOMMAND, kCreateShortcutCommand, 0));
+
+    std::wstring text;
+    const std::wstring made = L"ショートカットを作成しました。\n";
+    ASSERT_TRUE(MessageShown(made, /*prefixOnly=*/true, &text));
+    const std::wstring path = text.substr(made.size());
+    ASSERT_TRUE(DismissMessage());
+    ShortcutFields fields;
+    ASSERT_TRUE(ReadShortcut(path, &fields));
+    ::DeleteFileW(path.c_str());
+    EXPECT_EQ(Utf8(fields.arguments), Utf8(L"--x=37 --y=41 -- " + Quoted(game_) + L" --delay 300"));
+
+    ProductRun run;
+    ASSERT_TRUE(run.Start(fields.arguments, fields.workingFolder));
+    EXPECT_TRUE(WaitForPlacedTarget(kGameTitle, report_));
+    ASSERT_TRUE(run.Ended());
+    EXPECT_EQ(run.ExitCode(), 0u) << Utf8(run.Err());
 }
 
 }  // namespace

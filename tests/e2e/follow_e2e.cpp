@@ -166,6 +166,31 @@ TEST_P(LauncherInTheFamily, UncheckedTheScreenStaysWhenTheGameEnds) {
     EXPECT_TRUE(StillRunningAndShown());
 }
 
+// A start that fails while a launch runs leaves that launch followed.
+class FailedStartMeanwhile : public FollowedLaunch {};
+
+TEST_P(FailedStartMeanwhile, TheRunningGamesEndStillPutsTheScreenBack) {
+    ASSERT_TRUE(CheckRestoreItem());
+    ASSERT_TRUE(Enter(command_, L"37", L"41"));
+    ASSERT_TRUE(app_.SelectListEntry(smaller_));
+    ASSERT_TRUE(Press(kChangeModeAndLaunch));
+    ASSERT_TRUE(WaitForScreenSize(kSmallerSize)) << "the screen is at " << CurrentScreenSize();
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_, &window));
+    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+
+    ASSERT_TRUE(Enter(Scratch(L"absent\\nothing.exe"), L"37", L"41"));
+    ASSERT_TRUE(Press(kLaunchAndStay));
+    ASSERT_TRUE(MessageShown(L"起動に失敗しました。(ToT)\n", /*prefixOnly=*/true));
+    ASSERT_TRUE(DismissMessage());
+    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+
+    ASSERT_TRUE(EndGame(window));
+    EXPECT_TRUE(RestoredAfterTheGame());
+    EXPECT_TRUE(StillRunningAndShown());
+}
+
+INSTANTIATE_TEST_SUITE_P(Launchers, FailedStartMeanwhile, ::testing::Values(Via::Stub), NameOf);
 INSTANTIATE_TEST_SUITE_P(Launchers, AnyLauncher, ::testing::Values(Via::CmdStart, Via::Stub, Via::StubBreakingAway),
                          NameOf);
 INSTANTIATE_TEST_SUITE_P(Launchers, LauncherInTheFamily, ::testing::Values(Via::CmdStart, Via::Stub), NameOf);

@@ -41,12 +41,21 @@ TEST_F(ShortcutTest, RunsTheCommandLineOfTheWindowsValuesAndPutsTheScreenBack) {
     EXPECT_FALSE(files.files.count(L"C:\\Games\\path.txt")) << "nothing is saved";
 }
 
-TEST_F(ShortcutTest, WithoutAModeItOnlyLaunchesAndPlacesAndACommandLineIsKeptAsTyped) {
+TEST_F(ShortcutTest, WithoutAModeItOnlyLaunchesAndPlacesAndACommandLineNamesItsProgramByFullPath) {
+    // The shortcut runs in the program's folder, where a relative name finds nothing.
+    launcher.programs[L"..\\x\\sub\\game.exe  -window \"a b\""] = {L"C:\\x\\sub\\game.exe", L"  -window \"a b\"",
+                                                                   L"C:\\x\\sub", false};
     controls.SetListIndex(-1);
     controls.SetText(TextBox::Text1, L"game -window");
     Make();
+    controls.SetText(TextBox::Text1, L"..\\x\\sub\\game.exe  -window \"a b\"");
+    Make();
     ASSERT_EQ(shortcutFiles.saved.count(kDesktop + L"game.lnk"), 1u);
-    EXPECT_EQ(shortcutFiles.saved[kDesktop + L"game.lnk"].arguments, L"--x=37 --y=-41 -- game -window");
+    ASSERT_EQ(shortcutFiles.saved.count(kDesktop + L"game (2).lnk"), 1u);
+    EXPECT_EQ(shortcutFiles.saved[kDesktop + L"game.lnk"].arguments,
+              L"--x=37 --y=-41 -- \"C:\\Games\\Old Game\\game.exe\" -window");
+    EXPECT_EQ(shortcutFiles.saved[kDesktop + L"game (2).lnk"].arguments,
+              L"--x=37 --y=-41 -- C:\\x\\sub\\game.exe  -window \"a b\"");
 }
 
 TEST_F(ShortcutTest, ANameThatIsTakenGetsANumberAsExplorerGivesIt) {
