@@ -6,8 +6,11 @@ namespace resolaunch {
 namespace {
 
 // A console's window belongs to its host process, which is in the family
-// too; it is never the program's own window.
-constexpr const wchar_t* kConsoleWindowClass = L"ConsoleWindowClass";
+// too; it is never the program's own window. Windows' console host, then
+// Wine's.
+bool IsConsoleWindowClass(const std::wstring& className) {
+    return className == L"ConsoleWindowClass" || className == L"WineConsoleClass";
+}
 
 }  // namespace
 
@@ -25,7 +28,7 @@ WindowHandle FindProgramWindow(Desktop& desktop, Launcher& launcher, WindowHandl
             continue;
         }
         const uint32_t process = desktop.ProcessOf(window);
-        if (process != 0 && belongs(process) && desktop.ClassNameOf(window) != kConsoleWindowClass) {
+        if (process != 0 && belongs(process) && !IsConsoleWindowClass(desktop.ClassNameOf(window))) {
             return window;
         }
     }

@@ -50,6 +50,7 @@ TEST_F(ProgramWindowTest, ConsoleOwnedInvisibleAndOwnWindowsAreSkipped) {
     launcher.family = {{kParent, kChild, kConsoleHost}, false};
     desktop.Add(kOwnWindow, {kParent, {}});
     desktop.Add(0x3000, {kConsoleHost, {}, true, false, L"ConsoleWindowClass"});
+    desktop.Add(0x3003, {kConsoleHost, {}, true, false, L"WineConsoleClass"});  // Wine's console
     desktop.Add(0x3001, {kChild, {}, true, true});    // owned: a dialog
     desktop.Add(0x3002, {kChild, {}, false, false});  // not shown
     desktop.Add(kGame, {kChild, {}});
