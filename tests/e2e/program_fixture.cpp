@@ -106,6 +106,12 @@ AssertionResult ProgramFixture::WaitForPlacedTarget(const std::wstring& title, c
             failure << "; it is at (" << rect.left << "," << rect.top << ")-(" << rect.right << "," << rect.bottom
                     << ")";
         }
+        for (HWND other : TopLevelWindows()) {
+            RECT rect{};
+            if (::IsWindowVisible(other) && ::GetWindowRect(other, &rect) && rect.left == kX && rect.top == kY) {
+                failure << "; " << Describe(other) << " is there";
+            }
+        }
         return failure << "; " << ReadTargetReport(report).size() << " start(s) reported";
     }
     if (window != nullptr) {
