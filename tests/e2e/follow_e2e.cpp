@@ -75,6 +75,30 @@ protected:
         return AssertionSuccess();
     }
 
+    // With ゲーム終了時に解像度を戻す checked, 解像度変更＞起動 of the game at
+    // 800 x 600; waits until its window is placed and the press handled.
+    AssertionResult ChangeModeAndLaunchWithRestoreChecked(HWND* window) const {
+        if (AssertionResult checked = CheckRestoreItem(); !checked) {
+            return checked;
+        }
+        if (AssertionResult entered = Enter(command_, L"37", L"41"); !entered) {
+            return entered;
+        }
+        if (!app_.SelectListEntry(smaller_)) {
+            return AssertionFailure() << "list entry " << smaller_ << " could not be selected";
+        }
+        if (AssertionResult pressed = Press(kChangeModeAndLaunch); !pressed) {
+            return pressed;
+        }
+        if (!WaitForScreenSize(kSmallerSize)) {
+            return AssertionFailure() << "the screen is at " << CurrentScreenSize();
+        }
+        if (AssertionResult placed = WaitForPlacedTarget(kGameTitle, report_, window); !placed) {
+            return placed;
+        }
+        return app_.WaitUntilPostedHandled() ? AssertionSuccess() : AssertionFailure() << "the press was not handled";
+    }
+
     // Closes the game's window, as its player would, and waits for its end.
     AssertionResult EndGame(HWND window) const {
         const std::vector<TargetStart> starts = ReadTargetReport(report_);
@@ -118,14 +142,8 @@ class AnyLauncher : public FollowedLaunch {};
 class LauncherInTheFamily : public FollowedLaunch {};
 
 TEST_P(AnyLauncher, ChangeModeAndLaunchPlacesTheGameAndPutsTheScreenBackWhenItEnds) {
-    ASSERT_TRUE(CheckRestoreItem());
-    ASSERT_TRUE(Enter(command_, L"37", L"41"));
-    ASSERT_TRUE(app_.SelectListEntry(smaller_));
-    ASSERT_TRUE(Press(kChangeModeAndLaunch));
-    ASSERT_TRUE(WaitForScreenSize(kSmallerSize)) << "the screen is at " << CurrentScreenSize();
     HWND window = nullptr;
-    ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_, &window));
-    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+    ASSERT_TRUE(ChangeModeAndLaunchWithRestoreChecked(&window));
     EXPECT_EQ(CurrentScreenSize(), kSmallerSize) << "the screen went back while the game runs";
 
     ASSERT_TRUE(EndGame(window));
@@ -170,14 +188,8 @@ TEST_P(LauncherInTheFamily, UncheckedTheScreenStaysWhenTheGameEnds) {
 class FailedStartMeanwhile : public FollowedLaunch {};
 
 TEST_P(FailedStartMeanwhile, TheRunningGamesEndStillPutsTheScreenBack) {
-    ASSERT_TRUE(CheckRestoreItem());
-    ASSERT_TRUE(Enter(command_, L"37", L"41"));
-    ASSERT_TRUE(app_.SelectListEntry(smaller_));
-    ASSERT_TRUE(Press(kChangeModeAndLaunch));
-    ASSERT_TRUE(WaitForScreenSize(kSmallerSize)) << "the screen is at " << CurrentScreenSize();
     HWND window = nullptr;
-    ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_, &window));
-    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+    ASSERT_TRUE(ChangeModeAndLaunchWithRestoreChecked(&window));
 
     ASSERT_TRUE(Enter(Scratch(L"absent\\nothing.exe"), L"37", L"41"));
     ASSERT_TRUE(Press(kLaunchAndStay));
