@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "window/screen_coordinate.h"
+#include "text/screen_coordinate.h"
 
 namespace resolaunch {
 namespace {
@@ -87,37 +87,6 @@ private:
     std::size_t pos_ = 0;
 };
 
-// "800x600" or "800x600x16"; each number as the X and Y boxes take it.
-std::optional<ModeArgument> ParseMode(std::wstring_view value) {
-    std::vector<std::wstring_view> parts;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= value.size(); ++i) {
-        if (i == value.size() || value[i] == L'x' || value[i] == L'X') {
-            parts.push_back(value.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    if (parts.size() != 2 && parts.size() != 3) {
-        return std::nullopt;
-    }
-    ModeArgument mode;
-    mode.text = std::wstring(value);
-    const std::optional<int32_t> width = ParseScreenCoordinate(parts[0]);
-    const std::optional<int32_t> height = ParseScreenCoordinate(parts[1]);
-    if (!width || !height) {
-        return std::nullopt;
-    }
-    mode.width = *width;
-    mode.height = *height;
-    if (parts.size() == 3) {
-        mode.bits = ParseScreenCoordinate(parts[2]);
-        if (!mode.bits) {
-            return std::nullopt;
-        }
-    }
-    return mode;
-}
-
 // The options that stand alone on a line.
 enum class Alone { None, Restore, List, Help };
 
@@ -167,7 +136,7 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
         seen.push_back(name);
 
         if (name == L"--mode=") {
-            request.mode = ParseMode(value);
+            request.mode = ParseModeText(value);
             if (!request.mode) {
                 return CommandLineError{text};
             }

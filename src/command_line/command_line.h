@@ -6,17 +6,9 @@
 #include <string_view>
 #include <variant>
 
+#include "text/mode_text.h"
+
 namespace resolaunch {
-
-// --mode=WIDTHxHEIGHT[xBITS]
-struct ModeArgument {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::optional<int32_t> bits;
-    std::wstring text;  // the value as typed, for messages
-
-    friend bool operator==(const ModeArgument&, const ModeArgument&) = default;
-};
 
 // What a good command line asks for.
 struct CommandLineRequest {

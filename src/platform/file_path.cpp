@@ -22,6 +22,11 @@ std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name) 
     return path + name;
 }
 
+std::wstring PathBeside(const std::wstring& file, const std::wstring& name) {
+    const std::wstring folder = FolderOf(file);
+    return folder.empty() ? std::wstring() : PathInFolder(folder, name);
+}
+
 std::wstring FileNameOf(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);

@@ -12,6 +12,10 @@ std::wstring FolderOf(const std::wstring& path);
 // The folder, one "\" and the name.
 std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name);
 
+// The file named `name` in the folder of `file`, such as path.txt beside the
+// program's exe; empty when `file` names no folder.
+std::wstring PathBeside(const std::wstring& file, const std::wstring& name);
+
 // The last part of a path, after its last "\" or "/".
 std::wstring FileNameOf(const std::wstring& path);
 

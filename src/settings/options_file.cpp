@@ -61,8 +61,7 @@ std::string FormatOptionsFile(bool restoreWhenProgramEnds) {
 }
 
 std::wstring OptionsStore::Path() {
-    const std::wstring folder = FolderOf(files_.ProgramPath());
-    return folder.empty() ? std::wstring() : PathInFolder(folder, kOptionsFileName);
+    return PathBeside(files_.ProgramPath(), kOptionsFileName);
 }
 
 bool OptionsStore::LoadRestoreWhenProgramEnds() {

@@ -5,8 +5,7 @@
 namespace resolaunch {
 
 std::wstring SettingsStore::Path() {
-    const std::wstring folder = FolderOf(files_.ProgramPath());
-    return folder.empty() ? std::wstring() : PathInFolder(folder, kSettingsFileName);
+    return PathBeside(files_.ProgramPath(), kSettingsFileName);
 }
 
 std::optional<SavedSettings> SettingsStore::Load() {

@@ -1,6 +1,7 @@
 #include "shortcut/shortcut_maker.h"
 
 #include "platform/file_path.h"
+#include "text/mode_text.h"
 
 namespace resolaunch {
 namespace {
@@ -20,8 +21,7 @@ std::wstring CommandLineOf(const ProgramCommand& program) {
 std::wstring ShortcutArguments(const ShortcutRequest& request, const ProgramCommand& program) {
     std::wstring arguments;
     if (request.mode) {
-        arguments += L"--mode=" + std::to_wstring(request.mode->Width) + L"x" + std::to_wstring(request.mode->Height) +
-                     L"x" + std::to_wstring(request.mode->Bits) + L" ";
+        arguments += L"--mode=" + ModeText(*request.mode) + L" ";
     }
     arguments += L"--x=" + std::to_wstring(request.x) + L" --y=" + std::to_wstring(request.y);
     if (request.mode) {

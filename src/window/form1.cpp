@@ -2,68 +2,15 @@
 
 #include <utility>
 
+#include "base/scope_exit.h"
 #include "follow/placement.h"
 #include "follow/program_window.h"
 #include "modes/mode_label.h"
 #include "text/messages.h"
+#include "text/screen_coordinate.h"
 #include "window/handler_boundary.h"
-#include "window/screen_coordinate.h"
 
 namespace resolaunch {
-namespace {
-
-// Hides the main window for a launch that ends the program; shows it again
-// when the launch goes no further.
-class HiddenForm {
-public:
-    HiddenForm(FormControls& controls, bool hide) : controls_(controls), hidden_(hide) {
-        if (hidden_) {
-            controls_.HideForm();
-        }
-    }
-    HiddenForm(const HiddenForm&) = delete;
-    HiddenForm& operator=(const HiddenForm&) = delete;
-    ~HiddenForm() {
-        try {
-            ShowAgain();
-        } catch (...) {
-            // Already on a failure path; the boundary reports the first failure.
-        }
-    }
-
-    void ShowAgain() {
-        if (hidden_) {
-            hidden_ = false;
-            controls_.ShowForm();
-        }
-    }
-    // The program ends with the window hidden.
-    void Keep() { hidden_ = false; }
-
-private:
-    FormControls& controls_;
-    bool hidden_;
-};
-
-// Keeps the main window from input while a launch waits for a window.
-class InputHeld {
-public:
-    explicit InputHeld(FormControls& controls) : controls_(controls) { controls_.EnableInput(false); }
-    InputHeld(const InputHeld&) = delete;
-    InputHeld& operator=(const InputHeld&) = delete;
-    ~InputHeld() {
-        try {
-            controls_.EnableInput(true);
-        } catch (...) {
-            // Already on a failure path; the boundary reports the first failure.
-        }
-    }
-
-private:
-    FormControls& controls_;
-};
-
-}  // namespace
 
 void Form1::Form_Load() {
     controls_.AppendListEntries(ModeList());
@@ -109,10 +56,18 @@ void Form1::RunFlow(Handler&& handler) {
 }
 
 void Form1::Click(ControlId button) {
+    // One flow at a time: while one runs (its boxes, its dialog, its wait for
+    // the window), only the buttons that end the program still act.
+    if (flowDepth_ > 0 && button != kCommand6 && button != kCommand7) {
+        return;
+    }
     RunFlow([&] { RunButton(button); });
 }
 
 void Form1::SystemMenuCommand(uint32_t command) {
+    if (flowDepth_ > 0) {
+        return;  // one flow at a time
+    }
     if (command == kRestoreOnEndCommand) {
         ToggleRestoreOnEnd();
     } else if (command == kCreateShortcutCommand) {
@@ -228,17 +183,25 @@ void Form1::Command1_Click(int16_t Index) {
     const auto [x, y] = *position;
     const std::wstring command = controls_.Text(TextBox::Text1);
 
-    HiddenForm hidden(controls_, Index == 0);
+    // 起動＞終了 hides the main window first; it shows again when the launch goes no further.
+    if (Index == 0) {
+        controls_.HideForm();
+    }
+    ScopeExit showAgain([&] {
+        if (Index == 0) {
+            controls_.ShowForm();
+        }
+    });
     if (Index == 0) {
         controls_.ProcessPendingMessages();
         if (controls_.Ended()) {
-            hidden.Keep();  // a click queued behind this one has ended the program
+            showAgain.Release();  // a click queued behind this one has ended the program
             return;
         }
     }
     const StartOutcome outcome = launcher_.Start(command);
     if (!outcome.started) {
-        hidden.ShowAgain();
+        showAgain.RunNow();
         messages_.ShowMessage(StartFailedMessage(command, outcome.failureReason));
         return;
     }
@@ -248,11 +211,13 @@ void Form1::Command1_Click(int16_t Index) {
     // the foreground then. The program's own main window is never moved.
     const WindowHandle form = controls_.FormWindow();
     {
-        const InputHeld quiet(controls_);
+        // No input while it waits; the window still paints.
+        controls_.EnableInput(false);
+        ScopeExit enableInput([this] { controls_.EnableInput(true); });
         TargetWindow = WaitForProgramWindow(desktop_, launcher_, form, kProgramWindowWait);
     }
     if (controls_.Ended()) {
-        hidden.Keep();
+        showAgain.Release();
         return;
     }
     if (TargetWindow == 0) {
@@ -269,14 +234,14 @@ void Form1::Command1_Click(int16_t Index) {
 
     const bool restoreAtEnd = restoreOnEnd_.Enabled() && restoreOnEnd_.Owed();
     if (Index == 0 && !restoreAtEnd) {
-        hidden.Keep();
+        showAgain.Release();
         controls_.EndProgram();
         return;
     }
     launcher_.FollowToEnd(ProcessKeepingLaunch(desktop_, launcher_, placed));
     if (Index == 0) {
         // Without a window until the launch ends and the screen goes back.
-        hidden.Keep();
+        showAgain.Release();
         endWithLaunch_ = true;
     }
 }

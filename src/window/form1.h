@@ -41,10 +41,12 @@ public:
     void Form_Load() override;
 
     // Runs the click handler of the button. Whatever fails in it is shown
-    // to the user and the program goes on.
+    // to the user and the program goes on. While another click's handler
+    // runs, only 終了 and 解像度を戻す＞終了 act; other clicks are ignored.
     void Click(ControlId button) override;
     // Toggles "ゲーム終了時に解像度を戻す" and remembers the choice, or makes
     // a desktop shortcut of the window's values ("ショートカットを作成...").
+    // Ignored while a click's handler runs.
     void SystemMenuCommand(uint32_t command) override;
     // A launch has ended: the screen goes back when the user asked for it.
     // While a handler runs (a message box or the file dialog is open) this
@@ -76,10 +78,6 @@ public:
     // Return to the stored default mode, then end the program.
     void Command7_Click();
 
-    // The window moved by the latest launch and its rectangle before the move.
-    WindowHandle TargetWindow = 0;
-    WindowRect TargetRect;
-
 private:
     // Runs a handler inside the boundary that reports its failures; a
     // launch's end that came meanwhile is dealt with once no handler runs.
@@ -107,6 +105,9 @@ private:
     Launcher& launcher_;
     ShortcutMaker& shortcuts_;
 
+    // The window moved by the latest launch and its rectangle before the move.
+    WindowHandle TargetWindow = 0;
+    WindowRect TargetRect;
     RestoreOnEnd restoreOnEnd_;
     int flowDepth_ = 0;
     std::optional<LaunchId> endedMeanwhile_;  // a launch's end that came during a handler

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "base/scope_exit.h"
 #include "platform/file_system.h"
 #include "platform/win32_messages.h"
 #include "platform/win32_system_function.h"
@@ -44,23 +45,6 @@ ControlClass ClassOf(ControlKind kind) {
     }
     throw std::logic_error("unknown control kind");
 }
-
-// Re-enables drawing of a window when it goes out of scope, also on failure.
-class RedrawSuspended {
-public:
-    explicit RedrawSuspended(HWND window) : window_(window) {
-        ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
-    }
-    RedrawSuspended(const RedrawSuspended&) = delete;
-    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
-    ~RedrawSuspended() {
-        ::SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(window_, nullptr, TRUE);
-    }
-
-private:
-    HWND window_;
-};
 
 bool IsPushButton(HWND window) {
     return (::SendMessageW(window, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
@@ -311,7 +295,11 @@ void MainWindow::AppendListEntries(const std::vector<std::wstring>& entries) {
     for (const std::wstring& entry : entries) {
         characters += entry.size() + 1;
     }
-    RedrawSuspended quiet(list);
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ScopeExit redraw([list] {
+        ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(list, nullptr, TRUE);
+    });
     ::SendMessageW(list, LB_INITSTORAGE, entries.size(), characters * sizeof(wchar_t));
     for (const std::wstring& entry : entries) {
         const LRESULT added = ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));

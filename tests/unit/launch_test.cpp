@@ -4,14 +4,12 @@
 #include "form_harness.h"
 #include "utf8.h"
 #include "window/handler_boundary.h"
-#include "window/screen_coordinate.h"
 
 namespace resolaunch {
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using ::testing::Optional;
 using testing::FakeDesktop;
 using testing::FakeLauncher;
 using testing::FormHarness;
@@ -19,31 +17,6 @@ using namespace std::chrono_literals;
 
 const std::wstring kBadY = L"表示位置 Y には整数を入力して下さい。";
 const std::wstring kBadX = L"表示位置 X には整数を入力して下さい。";
-
-TEST(ParseScreenCoordinate, WholeNumbersInTheSigned32BitRange) {
-    EXPECT_THAT(ParseScreenCoordinate(L"0"), Optional(0));
-    EXPECT_THAT(ParseScreenCoordinate(L"37"), Optional(37));
-    EXPECT_THAT(ParseScreenCoordinate(L"-10"), Optional(-10));
-    EXPECT_THAT(ParseScreenCoordinate(L"+5"), Optional(5));
-    EXPECT_THAT(ParseScreenCoordinate(L"2147483647"), Optional(2147483647));
-    EXPECT_THAT(ParseScreenCoordinate(L"-2147483648"), Optional(INT32_MIN));
-    EXPECT_THAT(ParseScreenCoordinate(L"007"), Optional(7));
-}
-
-TEST(ParseScreenCoordinate, BlanksAroundAndFullWidthDigitsAreAccepted) {
-    EXPECT_THAT(ParseScreenCoordinate(L" 5 "), Optional(5));
-    EXPECT_THAT(ParseScreenCoordinate(L"\t-5\u3000"), Optional(-5));
-    EXPECT_THAT(ParseScreenCoordinate(L"１２"), Optional(12));
-    EXPECT_THAT(ParseScreenCoordinate(L"－１２"), Optional(-12));
-}
-
-TEST(ParseScreenCoordinate, EverythingElseIsNoNumber) {
-    for (const wchar_t* text : {L"", L" ", L"-", L"+", L"2147483648", L"-2147483649", L"99999999999999999999",
-                                L"1.5", L"1,000", L"1 000", L"0x10", L"1e3", L"abc", L"12a", L"--1", L"- 1",
-                                L"Text1"}) {
-        EXPECT_EQ(ParseScreenCoordinate(text), std::nullopt) << testing::Utf8(text);
-    }
-}
 
 struct LaunchTest : ::testing::Test, testing::FormHarness {
     LaunchTest() {
@@ -65,8 +38,6 @@ TEST_F(LaunchTest, StayStartsAndMovesTheProgramsWindow) {
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 803, 620}));
     EXPECT_TRUE(controls.visible);
     EXPECT_FALSE(controls.ended);
-    EXPECT_EQ(form.TargetWindow, kGame);
-    EXPECT_EQ(form.TargetRect, (WindowRect{100, 50, 900, 650}));
 }
 
 TEST_F(LaunchTest, ExitHidesFirstAndEndsAfterTheMove) {
@@ -175,6 +146,25 @@ TEST_F(LaunchTest, AClickQueuedBehindLaunchAndExitThatEndsTheProgramIsTheLastThi
     EXPECT_FALSE(other.controls.visible) << "shown again while the program ends";
 }
 
+TEST_F(LaunchTest, DuringTheWindowWaitOnlyTheButtonsThatEndAct) {
+    desktop.Remove(kGame);
+    launcher.AfterStart(10ms, [this] {
+        form.Click(kCommand1Stay);  // posted by a tool: the window takes no input then
+        form.Click(kCommand4);
+        form.SystemMenuCommand(kCreateShortcutCommand);
+        desktop.Add(kGame, {FakeLauncher::kStartedProcess, {0, 0, 640, 480}});
+    });
+    form.Click(kCommand1Stay);
+    EXPECT_THAT(launcher.started, ElementsAre(L"C:\\Games\\game.exe")) << "a launch inside the launch";
+    EXPECT_THAT(messages.shown, IsEmpty());
+    EXPECT_EQ(desktop.moves.size(), 1u);
+
+    desktop.Remove(kGame);
+    launcher.AfterStart(10ms, [this] { form.Click(kCommand6); });
+    form.Click(kCommand1Stay);
+    EXPECT_TRUE(controls.ended);
+}
+
 TEST_F(LaunchTest, AnEndDuringTheWindowWaitMovesNothing) {
     desktop.Remove(kGame);
     desktop.foreground = kOther;
@@ -221,10 +211,9 @@ TEST_F(LaunchTest, NoWindowAtAllMovesNothingButExitStillEnds) {
 
 TEST_F(LaunchTest, AWindowWhoseRectangleCannotBeReadIsLeftAlone) {
     desktop.unreadable.insert(kGame);
-    form.TargetRect = {1, 2, 3, 4};
     form.Command1_Click(1);
     EXPECT_TRUE(desktop.moves.empty());
-    EXPECT_EQ(form.TargetRect, (WindowRect{1, 2, 3, 4}));
+    EXPECT_THAT(launcher.followed, ElementsAre(FakeLauncher::Follow{1, 0})) << "followed through a window not placed";
 }
 
 TEST_F(LaunchTest, LaunchingSavesNothing) {

@@ -144,6 +144,19 @@ TEST_F(RestoreOnEndTest, LaunchAndExitWaitsWithoutAWindowForTheEndThenRestoresAn
                                               L"follow 500", L"restore", L"end"));
 }
 
+TEST_F(RestoreOnEndTest, ALaunchAndExitQueuedBehindAnotherWhileARestoreIsOwedStartsNothing) {
+    form.Click(kCommand3);
+    controls.queued = [this] { form.Click(kCommand1Launch); };
+    form.Click(kCommand1Launch);
+    EXPECT_THAT(launcher.started, ElementsAre(L"C:\\Games\\game.exe")) << "started twice";
+    EXPECT_EQ(launcher.followed.size(), 1u);
+    EXPECT_FALSE(controls.visible);
+
+    form.LaunchEnded(1);
+    EXPECT_TRUE(AtDefault());
+    EXPECT_TRUE(controls.ended);
+}
+
 TEST_F(RestoreOnEndTest, LaunchAndExitEndsAtOnceWhenNothingIsOwed) {
     form.Command1_Click(0);  // no switch
     EXPECT_TRUE(controls.ended);

@@ -14,27 +14,6 @@ using ::testing::Optional;
 using testing::FakeFileSystem;
 using testing::Latin1Codec;
 
-TEST(FilePath, OneBackslashBetweenFolderAndName) {
-    const auto beside = [](const wchar_t* program) { return PathInFolder(FolderOf(program), kSettingsFileName); };
-    EXPECT_EQ(beside(L"C:\\Tools\\ResoLaunch.exe"), L"C:\\Tools\\path.txt");
-    EXPECT_EQ(beside(L"C:\\ResoLaunch.exe"), L"C:\\path.txt");
-    EXPECT_EQ(beside(L"\\\\server\\share\\ResoLaunch.exe"), L"\\\\server\\share\\path.txt");
-    EXPECT_EQ(beside(L"D:\\ゲーム 置き場\\ResoLaunch.exe"), L"D:\\ゲーム 置き場\\path.txt");
-}
-
-TEST(FilePath, FolderOfKeepsTheRootsBackslashOnly) {
-    EXPECT_EQ(FolderOf(L"C:\\ResoLaunch.exe"), L"C:\\");
-    EXPECT_EQ(FolderOf(L"C:\\Tools\\ResoLaunch.exe"), L"C:\\Tools");
-    EXPECT_EQ(FolderOf(L"ResoLaunch.exe"), L"");
-}
-
-TEST(FilePath, FileStemDropsFolderAndLastExtensionOnly) {
-    EXPECT_EQ(FileStemOf(L"C:\\Games\\Old Game\\game.exe"), L"game");
-    EXPECT_EQ(FileStemOf(L"C:\\Games\\v1.2\\game.setup.exe"), L"game.setup");
-    EXPECT_EQ(FileStemOf(L"C:\\Games.d\\game"), L"game");
-    EXPECT_EQ(FileStemOf(L".hidden"), L".hidden");
-}
-
 struct SettingsStoreTest : ::testing::Test {
     const std::wstring path = L"C:\\Games\\path.txt";
     const std::string oldFile = "\"old.exe\",\"1\",\"2\",3\r\n";

@@ -140,5 +140,54 @@ TEST(TestEachDisplayMode, DuplicatesShareTheAnswerAndOtherDepthsAreTestedOnTheir
     EXPECT_EQ(display.testCalls, 3);
 }
 
+TEST(ApplyDisplayMode, TestsFirstAndSwitchesOnlyWhenTheTestIsNotNegative) {
+    for (int32_t tested : {0, 1, -1, -2}) {
+        FakeDisplaySettings display;
+        display.testResult = [tested](const ModeRequest&) { return tested; };
+        display.switchResult = 0;
+        Module1 modes(display);
+
+        const int32_t result = modes.ApplyDisplayMode(800, 600, 16, 0);
+
+        ASSERT_FALSE(display.changeCalls.empty());
+        const auto& test = display.changeCalls[0];
+        EXPECT_EQ(test.flags, kChangeTest);
+        EXPECT_EQ(test.request->dmSize, 124);
+        EXPECT_EQ(test.request->dmFields, 0x001C0000u);
+        EXPECT_EQ(test.request->dmBitsPerPel, 16u);
+        EXPECT_EQ(test.request->dmPelsWidth, 800u);
+        EXPECT_EQ(test.request->dmPelsHeight, 600u);
+        if (tested < 0) {
+            EXPECT_EQ(display.changeCalls.size(), 1u) << "a refused test never switches";
+            EXPECT_EQ(result, tested);
+        } else {
+            ASSERT_EQ(display.changeCalls.size(), 2u);
+            EXPECT_EQ(display.changeCalls[1].request->dmPelsWidth, 800u);
+            EXPECT_EQ(result, 0) << "the switch's result, not the test's";
+        }
+    }
+}
+
+TEST(ApplyDisplayMode, OnlyFlagOneStoresTheModeAsTheDefault) {
+    for (auto [flag, expected] : {std::pair<int16_t, uint32_t>{0, 0}, {1, 1}, {2, 0}, {-1, 0}}) {
+        FakeDisplaySettings display;
+        display.switchResult = -1;
+        Module1 modes(display);
+        EXPECT_EQ(modes.ApplyDisplayMode(640, 480, 32, flag), -1);
+        ASSERT_EQ(display.changeCalls.size(), 2u);
+        EXPECT_EQ(display.changeCalls[1].flags, expected) << flag;
+    }
+}
+
+TEST(RestoreDisplayMode, PassesNoRecordAtAll) {
+    FakeDisplaySettings display;
+    display.switchResult = -1;
+    Module1 modes(display);
+    EXPECT_EQ(modes.RestoreDisplayMode(), -1);
+    ASSERT_EQ(display.changeCalls.size(), 1u);
+    EXPECT_FALSE(display.changeCalls[0].request.has_value());
+    EXPECT_EQ(display.changeCalls[0].flags, 0u);
+}
+
 }  // namespace
 }  // namespace resolaunch

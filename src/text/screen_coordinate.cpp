@@ -1,4 +1,4 @@
-#include "window/screen_coordinate.h"
+#include "text/screen_coordinate.h"
 
 namespace resolaunch {
 namespace {
