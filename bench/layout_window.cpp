@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/win32_messages.h"
+#include "platform/win32_message_loop.h"
 #include "window/form_events.h"
 #include "window/main_window.h"
 
@@ -28,5 +28,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!window.Create(events)) {
         return 1;
     }
-    return resolaunch::RunMessageLoop(window.Handle());
+    resolaunch::Win32Clock clock;
+    resolaunch::LoopTicker ticker(clock);
+    return resolaunch::RunMessageLoop(window.Handle(), ticker);
 }

@@ -66,10 +66,12 @@ std::string Report(const char* driver, DisplaySettings& display) {
     SettingsStore settings(files, codec);
     OptionsStore options(files);
     testing::FakeDesktop desktop(controls.changes);
-    testing::FakeLauncher launcher(controls.changes);
+    testing::FakeLoop loop;
+    testing::FakeLauncher launcher(controls.changes, loop);
     testing::FakeShortcuts shortcutFiles;
     ShortcutMaker shortcuts(launcher, files, shortcutFiles);
-    Form1 form(controls, messages, FormServices{module, settings, options, desktop, launcher, shortcuts});
+    Form1 form(controls, messages,
+               FormServices{module, settings, options, desktop, launcher, launcher, loop.ticker, shortcuts});
     const Clock::time_point start = Clock::now();
     form.Form_Load();
     const Clock::duration total = Clock::now() - start;

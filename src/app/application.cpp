@@ -7,7 +7,7 @@
 #include "platform/win32_display_settings.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_launcher.h"
-#include "platform/win32_messages.h"
+#include "platform/win32_message_loop.h"
 #include "platform/win32_shortcuts.h"
 #include "platform/win32_std_streams.h"
 #include "settings/options_file.h"
@@ -27,16 +27,19 @@ int RunWindow(HINSTANCE instance) {
     OptionsStore options(files);
     Win32Desktop desktop;
     Win32Launcher launcher;
+    Win32Clock clock;
+    LoopTicker ticker(clock);
     Win32Shortcuts shortcutFiles;
     ShortcutMaker shortcuts(launcher, files, shortcutFiles);
 
     MainWindow window(instance);
-    Form1 form(window, window, FormServices{module1, settings, options, desktop, launcher, shortcuts});
+    Form1 form(window, window,
+               FormServices{module1, settings, options, desktop, launcher, launcher, ticker, shortcuts});
     if (!window.Create(form)) {
         return 1;
     }
     launcher.ReportEndsTo(window.Handle(), MainWindow::kLaunchEndedMessage);
-    return RunMessageLoop(window.Handle());
+    return RunMessageLoop(window.Handle(), ticker);
 }
 
 // No window, no settings: only what the line asks for.
@@ -45,10 +48,15 @@ int RunCommand(const ParsedCommandLine& commandLine) {
     Module1 module1(display);
     Win32Desktop desktop;
     Win32Launcher launcher;
+    Win32Clock clock;
+    LoopTicker ticker(clock);
+    // The same loop as the window's, on this thread's queue, without a window.
+    Win32MessageLoop loop(ticker, MainWindow::kLaunchEndedMessage);
+    launcher.ReportEndsTo(nullptr, MainWindow::kLaunchEndedMessage);
     Win32StdStreams streams;
     Win32AnsiCodec ansi;
     CommandOutput output(streams, ansi);
-    return RunCommandLine(commandLine, CommandServices{module1, desktop, launcher, output});
+    return RunCommandLine(commandLine, CommandServices{module1, desktop, launcher, launcher, ticker, loop, output});
 }
 
 }  // namespace

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
-#include "follow/placement.h"
-#include "follow/program_window.h"
+#include "flows/launch_flow.h"
+#include "flows/mode_switch.h"
 #include "follow/restore_on_end.h"
-#include "modes/mode_label.h"
 #include "text/messages.h"
 
 namespace resolaunch {
@@ -14,8 +13,9 @@ namespace {
 class CommandRun {
 public:
     CommandRun(const CommandLineRequest& request, const CommandServices& services)
-        : request_(request), modes_(services.modes), desktop_(services.desktop), launcher_(services.launcher),
-          output_(services.output) {}
+        : request_(request), modes_(services.modes), loop_(services.loop), output_(services.output),
+          launch_(services.starter, services.families, services.desktop, services.ticker, services.modes,
+                  restoreOnEnd_) {}
 
     int Run() {
         switch (request_.action) {
@@ -41,12 +41,10 @@ public:
 private:
     // "index<TAB>label" per mode, in table order, as the window lists them.
     std::wstring ModeList() {
-        modes_.LoadDisplayModes();
-        const std::vector<DisplayMode>& table = modes_.DisplayModes();
-        const std::vector<int32_t> results = modes_.TestEachDisplayMode();
+        const std::vector<std::wstring> labels = ListDisplayModes(modes_);
         std::wstring list;
-        for (std::size_t i = 0; i < table.size(); ++i) {
-            list += std::to_wstring(i) + L"\t" + ModeLabel(table[i], results[i]) + L"\r\n";
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            list += std::to_wstring(i) + L"\t" + labels[i] + L"\r\n";
         }
         return list;
     }
@@ -71,44 +69,49 @@ private:
         return exitCode_;
     }
 
-    // As 解像度変更 does: test, then switch for this session only.
     void Switch(const DisplayMode& mode) {
-        const int32_t result = modes_.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0);
-        restoreOnEnd_.Switched(mode, result);
-        if (result == kChangeRestart) {
-            Fail(kRestartNeededMessage, kExitRestartNeeded);
-        } else if (result != kChangeSuccessful) {
-            Fail(kSwitchFailedMessage, kExitDisplayFailed);
+        const int32_t result = SwitchToMode(modes_, restoreOnEnd_, mode);
+        if (const std::optional<std::wstring> report = SwitchReport(result)) {
+            Fail(*report, result == kChangeRestart ? kExitRestartNeeded : kExitDisplayFailed);
         }
     }
 
+    // The launch runs on the thread's message loop: the wait for the window,
+    // then, with --restore-on-exit, the wait for the launch's end.
     void Launch(const std::wstring& program) {
-        const StartOutcome outcome = launcher_.Start(program);
+        std::optional<LaunchWaitOver> waitOver;
+        std::optional<std::pair<int32_t, int32_t>> position;
+        if (request_.x && request_.y) {
+            position = std::pair{*request_.x, *request_.y};
+        }
+        // No window of the program's own: nothing to place, not the foreground's.
+        const StartOutcome outcome =
+            launch_.Start(LaunchRequest{program, position, false, 0}, [&](const LaunchWaitOver& over) { waitOver = over; });
         if (!outcome.started) {
-            RestoreIfOwed();
+            CheckRestore(launch_.RestoreIfOwed());
             Fail(StartFailedMessage(program, outcome.failureReason), kExitStartFailed);
             return;
         }
-        restoreOnEnd_.Launched(outcome.launch);
-
-        // No window of the program's own: nothing to place, not the foreground's.
-        WindowHandle placed = 0;
-        if (request_.x && request_.y) {
-            const WindowHandle window = WaitForProgramWindow(desktop_, launcher_, 0, kProgramWindowWait);
-            if (window != 0 && PlaceWindow(desktop_, window, *request_.x, *request_.y)) {
-                placed = window;
-            }
+        loop_.RunUntil([&] { return waitOver.has_value(); });
+        if (!waitOver) {
+            return;  // told to quit
+        }
+        if (waitOver->failure) {
+            std::rethrow_exception(waitOver->failure);
         }
         if (request_.restoreOnExit) {
-            launcher_.FollowToEnd(ProcessKeepingLaunch(desktop_, launcher_, placed));
-            launcher_.WaitForEnd();
-            RestoreIfOwed();
+            std::optional<LaunchId> ended;
+            loop_.OnLaunchEnded([&](LaunchId launch) { ended = launch; });
+            launch_.FollowToEnd();
+            loop_.RunUntil([&] { return ended.has_value(); });
+            if (ended) {
+                CheckRestore(launch_.LaunchEnded(*ended));
+            }
         }
     }
 
-    void RestoreIfOwed() {
-        if (restoreOnEnd_.TakeRestore(modes_.CurrentDisplayMode()) &&
-            modes_.RestoreDisplayMode() != kChangeSuccessful) {
+    void CheckRestore(const std::optional<int32_t>& restored) {
+        if (restored && *restored != kChangeSuccessful) {
             Fail(kRestoreFailedMessage, kExitDisplayFailed);
         }
     }
@@ -120,10 +123,10 @@ private:
 
     const CommandLineRequest& request_;
     Module1& modes_;
-    Desktop& desktop_;
-    Launcher& launcher_;
+    MessageLoop& loop_;
     CommandOutput& output_;
     RestoreOnEnd restoreOnEnd_;
+    LaunchFlow launch_;
     int exitCode_ = kExitDone;
 };
 

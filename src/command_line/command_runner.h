@@ -1,11 +1,13 @@
 #pragma once
 
-
 #include "command_line/command_line.h"
 #include "command_line/command_output.h"
+#include "platform/loop_ticker.h"
 #include "modes/module1.h"
 #include "platform/desktop.h"
-#include "platform/launcher.h"
+#include "platform/launch_family.h"
+#include "platform/message_loop.h"
+#include "platform/program_starter.h"
 
 namespace resolaunch {
 
@@ -21,7 +23,10 @@ enum ExitCode : int {
 struct CommandServices {
     Module1& modes;
     Desktop& desktop;
-    Launcher& launcher;
+    ProgramStarter& starter;
+    LaunchFamilies& families;
+    LoopTicker& ticker;
+    MessageLoop& loop;  // the thread's, with no window
     CommandOutput& output;
 };
 

@@ -22,12 +22,12 @@ std::optional<WindowRect> PlaceWindow(Desktop& desktop, WindowHandle window, int
     return rect;
 }
 
-uint32_t ProcessKeepingLaunch(Desktop& desktop, Launcher& launcher, WindowHandle placed) {
+uint32_t ProcessKeepingLaunch(Desktop& desktop, LaunchFamilies& families, WindowHandle placed) {
     if (placed == 0) {
         return 0;
     }
     const uint32_t process = desktop.ProcessOf(placed);
-    return process != 0 && launcher.StartedAfterLaunch(process) ? process : 0;
+    return process != 0 && families.StartedAfterLaunch(process) ? process : 0;
 }
 
 }  // namespace resolaunch

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "platform/desktop.h"
-#include "platform/launcher.h"
+#include "platform/launch_family.h"
 
 namespace resolaunch {
 
@@ -21,6 +21,6 @@ std::optional<WindowRect> PlaceWindow(Desktop& desktop, WindowHandle window, int
 // The process that keeps the latest launch running once its family has
 // ended: that of the window placed for it, when it was started after the
 // launch began (a program a launcher handed over to). 0 for none.
-uint32_t ProcessKeepingLaunch(Desktop& desktop, Launcher& launcher, WindowHandle placed);
+uint32_t ProcessKeepingLaunch(Desktop& desktop, LaunchFamilies& families, WindowHandle placed);
 
 }  // namespace resolaunch

@@ -1,6 +1,7 @@
 #include "follow/program_window.h"
 
 #include <algorithm>
+#include <string>
 
 namespace resolaunch {
 namespace {
@@ -14,14 +15,14 @@ bool IsConsoleWindowClass(const std::wstring& className) {
 
 }  // namespace
 
-WindowHandle FindProgramWindow(Desktop& desktop, Launcher& launcher, WindowHandle ownWindow) {
-    const LaunchFamily family = launcher.Family();
+WindowHandle FindProgramWindow(Desktop& desktop, LaunchFamilies& families, WindowHandle ownWindow) {
+    const LaunchFamily family = families.Family();
     const auto belongs = [&](uint32_t process) {
         if (!family.ended) {
             return std::find(family.liveProcesses.begin(), family.liveProcesses.end(), process) !=
                    family.liveProcesses.end();
         }
-        return launcher.StartedAfterLaunch(process);
+        return families.StartedAfterLaunch(process);
     };
     for (const WindowHandle window : desktop.VisibleWindows()) {
         if (window == ownWindow || desktop.IsOwned(window)) {
@@ -33,20 +34,6 @@ WindowHandle FindProgramWindow(Desktop& desktop, Launcher& launcher, WindowHandl
         }
     }
     return 0;
-}
-
-WindowHandle WaitForProgramWindow(Desktop& desktop, Launcher& launcher, WindowHandle ownWindow,
-                                  std::chrono::milliseconds timeout) {
-    const std::chrono::milliseconds deadline = launcher.Now() + timeout;
-    for (;;) {
-        if (const WindowHandle window = FindProgramWindow(desktop, launcher, ownWindow)) {
-            return window;
-        }
-        const std::chrono::milliseconds now = launcher.Now();
-        if (now >= deadline || !launcher.Idle(std::min(kProgramWindowPoll, deadline - now))) {
-            return 0;
-        }
-    }
 }
 
 }  // namespace resolaunch

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "platform/desktop.h"
-#include "platform/launcher.h"
+#include "platform/launch_family.h"
 
 namespace resolaunch {
 
@@ -17,12 +17,6 @@ inline constexpr std::chrono::milliseconds kProgramWindowPoll{5};
 // console windows. Once the whole family has ended without one, the first
 // such window of any process started after the launch began: a launcher
 // may hand the program over to a process outside the family. 0 for none.
-WindowHandle FindProgramWindow(Desktop& desktop, Launcher& launcher, WindowHandle ownWindow);
-
-// Looks for that window until `timeout` has passed, letting the program's own
-// window paint meanwhile; the started program ending does not end the wait.
-// 0 when none appeared or the program is to end.
-WindowHandle WaitForProgramWindow(Desktop& desktop, Launcher& launcher, WindowHandle ownWindow,
-                                  std::chrono::milliseconds timeout);
+WindowHandle FindProgramWindow(Desktop& desktop, LaunchFamilies& families, WindowHandle ownWindow);
 
 }  // namespace resolaunch

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "modes/display_mode.h"
-#include "platform/launcher.h"
+#include "platform/program_starter.h"
 
 namespace resolaunch {
 

@@ -9,7 +9,6 @@
 #include "platform/file_system.h"
 #include "platform/job_end.h"
 #include "platform/win32_error_text.h"
-#include "platform/win32_messages.h"
 #include "platform/win32_system_function.h"
 
 namespace resolaunch {
@@ -194,8 +193,8 @@ struct FollowedLaunch {
     HANDLE process;  // without a job: the started program, or null
     HANDLE keeper;   // or null
     HANDLE stop;
-    HANDLE ended;
-    HWND reportWindow;
+    HWND reportWindow;  // or, without one, the thread
+    DWORD reportThread;
     UINT reportMessage;
 };
 
@@ -250,22 +249,22 @@ void Follow(FollowedLaunch launch) {
     if (!WaitForProcess(launch.keeper, launch.stop)) {
         return;
     }
-    ::SetEvent(launch.ended);
     if (launch.reportWindow != nullptr) {
         ::PostMessageW(launch.reportWindow, launch.reportMessage, launch.id, 0);
+    } else if (launch.reportThread != 0) {
+        ::PostThreadMessageW(launch.reportThread, launch.reportMessage, launch.id, 0);
     }
 }
 
 }  // namespace
 
-Win32Launcher::Win32Launcher()
-    : stopFollowing_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      ended_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
+Win32Launcher::Win32Launcher() : stopFollowing_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 Win32Launcher::~Win32Launcher() { StopFollowing(); }
 
 void Win32Launcher::ReportEndsTo(HWND window, UINT message) {
     reportWindow_ = window;
+    reportThread_ = window == nullptr ? ::GetCurrentThreadId() : 0;
     reportMessage_ = message;
 }
 
@@ -376,12 +375,11 @@ bool Win32Launcher::StartedAfterLaunch(uint32_t processId) {
 
 void Win32Launcher::FollowToEnd(uint32_t keeper) {
     StopFollowing();
-    if (!latest_ || !stopFollowing_ || !ended_) {
+    if (!latest_ || !stopFollowing_) {
         return;
     }
     keeper_.reset(keeper != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, keeper) : nullptr);
     ::ResetEvent(stopFollowing_.get());
-    ::ResetEvent(ended_.get());
     const FollowedLaunch followed{latest_->id,
                                   StopKey(++follows_),
                                   latest_->port.get(),
@@ -389,8 +387,8 @@ void Win32Launcher::FollowToEnd(uint32_t keeper) {
                                   latest_->job ? nullptr : latest_->process.get(),
                                   keeper_.get(),
                                   stopFollowing_.get(),
-                                  ended_.get(),
                                   reportWindow_,
+                                  reportThread_,
                                   reportMessage_};
     follower_ = std::thread(Follow, followed);
 }
@@ -405,16 +403,6 @@ void Win32Launcher::StopFollowing() {
     }
     follower_.join();
     keeper_.reset();
-}
-
-void Win32Launcher::WaitForEnd() { ::WaitForSingleObject(ended_.get(), INFINITE); }
-
-std::chrono::milliseconds Win32Launcher::Now() { return std::chrono::milliseconds(::GetTickCount64()); }
-
-bool Win32Launcher::Idle(std::chrono::milliseconds duration) {
-    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(duration.count()), QS_ALLINPUT,
-                                  MWMO_INPUTAVAILABLE);
-    return ProcessQueuedMessages();
 }
 
 }  // namespace resolaunch

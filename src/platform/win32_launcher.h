@@ -6,7 +6,8 @@
 #include <memory>
 #include <thread>
 
-#include "platform/launcher.h"
+#include "platform/launch_family.h"
+#include "platform/program_starter.h"
 #include "platform/win32_handles.h"
 
 namespace resolaunch {
@@ -15,7 +16,7 @@ namespace resolaunch {
 // starts stays one family; the job only allows breaking away on request and
 // never ends its processes, so ending ResoLaunch ends no program. A thread
 // waits on the job's completion port for the family's end.
-class Win32Launcher final : public Launcher {
+class Win32Launcher final : public ProgramStarter, public LaunchFamilies {
 public:
     Win32Launcher();
     Win32Launcher(const Win32Launcher&) = delete;
@@ -23,7 +24,8 @@ public:
     ~Win32Launcher() override;  // stops following; the programs go on
 
     // Where the end of a followed launch is reported: `message`, with the
-    // launch's number as wParam, posted to `window`.
+    // launch's number as wParam, posted to `window`, or with no window to
+    // the calling thread's message queue.
     void ReportEndsTo(HWND window, UINT message);
 
     ProgramLookup FindProgram(const std::wstring& commandText) override;
@@ -31,9 +33,6 @@ public:
     LaunchFamily Family() override;
     bool StartedAfterLaunch(uint32_t processId) override;
     void FollowToEnd(uint32_t keeper) override;
-    void WaitForEnd() override;
-    std::chrono::milliseconds Now() override;
-    bool Idle(std::chrono::milliseconds duration) override;
 
 private:
     struct Launch {
@@ -59,9 +58,9 @@ private:
     std::map<DWORD, ProcessAge> startedAfter_;
 
     HWND reportWindow_ = nullptr;
+    DWORD reportThread_ = 0;
     UINT reportMessage_ = 0;
     UniqueKernelHandle stopFollowing_;  // set: the follower thread returns
-    UniqueKernelHandle ended_;          // set when the launch followed last has ended
     UniqueKernelHandle keeper_;
     std::thread follower_;
 };

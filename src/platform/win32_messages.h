@@ -19,17 +19,4 @@ inline bool ProcessQueuedMessages() {
     return true;
 }
 
-// The program's message loop, until the quit request; returns its exit code.
-// The dialog manager gives `window` Tab, Shift+Tab and arrow-key navigation.
-inline int RunMessageLoop(HWND window) {
-    MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (window == nullptr || !::IsDialogMessageW(window, &message)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-    }
-    return static_cast<int>(message.wParam);
-}
-
 }  // namespace resolaunch

@@ -42,7 +42,7 @@ std::wstring ShortcutName(const std::wstring& program, const std::optional<Displ
 }
 
 ShortcutOutcome ShortcutMaker::Make(const ShortcutRequest& request) {
-    const ProgramLookup lookup = launcher_.FindProgram(request.commandText);
+    const ProgramLookup lookup = starter_.FindProgram(request.commandText);
     if (!lookup.command) {
         return {false, L"", lookup.failureReason};
     }

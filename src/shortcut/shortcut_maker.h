@@ -6,7 +6,7 @@
 
 #include "modes/display_mode.h"
 #include "platform/file_system.h"
-#include "platform/launcher.h"
+#include "platform/program_starter.h"
 #include "platform/shortcuts.h"
 
 namespace resolaunch {
@@ -40,13 +40,13 @@ std::wstring ShortcutName(const std::wstring& program, const std::optional<Displ
 // Makes shortcuts on the user's desktop that run ResoLaunch's command line.
 class ShortcutMaker {
 public:
-    ShortcutMaker(Launcher& launcher, FileSystem& files, Shortcuts& shortcuts)
-        : launcher_(launcher), files_(files), shortcuts_(shortcuts) {}
+    ShortcutMaker(ProgramStarter& starter, FileSystem& files, Shortcuts& shortcuts)
+        : starter_(starter), files_(files), shortcuts_(shortcuts) {}
 
     ShortcutOutcome Make(const ShortcutRequest& request);
 
 private:
-    Launcher& launcher_;
+    ProgramStarter& starter_;
     FileSystem& files_;
     Shortcuts& shortcuts_;
 };

@@ -3,9 +3,7 @@
 #include <utility>
 
 #include "base/scope_exit.h"
-#include "follow/placement.h"
-#include "follow/program_window.h"
-#include "modes/mode_label.h"
+#include "flows/mode_switch.h"
 #include "text/messages.h"
 #include "text/screen_coordinate.h"
 #include "window/handler_boundary.h"
@@ -13,7 +11,7 @@
 namespace resolaunch {
 
 void Form1::Form_Load() {
-    controls_.AppendListEntries(ModeList());
+    controls_.AppendListEntries(ListDisplayModes(modes_));
     TransferSettings(1);
     if (LoadRestoreWhenProgramEnds()) {
         restoreOnEnd_.SetEnabled(true);
@@ -29,25 +27,12 @@ bool Form1::LoadRestoreWhenProgramEnds() noexcept {
     }
 }
 
-std::vector<std::wstring> Form1::ModeList() {
-    modes_.LoadDisplayModes();
-    const std::vector<DisplayMode>& table = modes_.DisplayModes();
-    const std::vector<int32_t> results = modes_.TestEachDisplayMode();
-
-    std::vector<std::wstring> labels;
-    labels.reserve(table.size());
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        labels.push_back(ModeLabel(table[i], results[i]));
-    }
-    return labels;
-}
-
 template <typename Handler>
 void Form1::RunFlow(Handler&& handler) {
     ++flowDepth_;
     RunHandler(messages_, std::forward<Handler>(handler));
     --flowDepth_;
-    while (flowDepth_ == 0 && endedMeanwhile_) {
+    while (!FlowRunning() && endedMeanwhile_) {
         const LaunchId launch = *std::exchange(endedMeanwhile_, std::nullopt);
         ++flowDepth_;
         RunHandler(messages_, [&] { FinishLaunch(launch); });
@@ -58,14 +43,14 @@ void Form1::RunFlow(Handler&& handler) {
 void Form1::Click(ControlId button) {
     // One flow at a time: while one runs (its boxes, its dialog, its wait for
     // the window), only the buttons that end the program still act.
-    if (flowDepth_ > 0 && button != kCommand6 && button != kCommand7) {
+    if (FlowRunning() && button != kCommand6 && button != kCommand7) {
         return;
     }
     RunFlow([&] { RunButton(button); });
 }
 
 void Form1::SystemMenuCommand(uint32_t command) {
-    if (flowDepth_ > 0) {
+    if (FlowRunning()) {
         return;  // one flow at a time
     }
     if (command == kRestoreOnEndCommand) {
@@ -123,7 +108,7 @@ void Form1::LaunchEnded(LaunchId launch) {
     if (launch != restoreOnEnd_.Latest()) {
         return;  // only the latest launch counts
     }
-    if (flowDepth_ > 0) {
+    if (FlowRunning()) {
         endedMeanwhile_ = launch;
         return;
     }
@@ -134,8 +119,8 @@ void Form1::FinishLaunch(LaunchId launch) {
     if (launch != restoreOnEnd_.Latest()) {
         return;
     }
-    if (restoreOnEnd_.TakeRestoreAtEnd(launch, modes_.CurrentDisplayMode()) &&
-        modes_.RestoreDisplayMode() != kChangeSuccessful) {
+    if (const std::optional<int32_t> restored = launch_.LaunchEnded(launch);
+        restored && *restored != kChangeSuccessful) {
         messages_.ShowMessage(kRestoreFailedMessage);
     }
     if (endWithLaunch_) {
@@ -180,9 +165,7 @@ void Form1::Command1_Click(int16_t Index) {
     if (!position) {
         return;
     }
-    const auto [x, y] = *position;
     const std::wstring command = controls_.Text(TextBox::Text1);
-
     // 起動＞終了 hides the main window first; it shows again when the launch goes no further.
     if (Index == 0) {
         controls_.HideForm();
@@ -199,49 +182,43 @@ void Form1::Command1_Click(int16_t Index) {
             return;
         }
     }
-    const StartOutcome outcome = launcher_.Start(command);
+    const StartOutcome outcome =
+        launch_.Start(LaunchRequest{command, *position, true, controls_.FormWindow()},
+                      [this, Index](const LaunchWaitOver& over) { RunFlow([&] { AfterWindowWait(Index, over); }); });
     if (!outcome.started) {
         showAgain.RunNow();
         messages_.ShowMessage(StartFailedMessage(command, outcome.failureReason));
         return;
     }
-    restoreOnEnd_.Launched(outcome.launch);
-
-    // The started program's own window; if it shows none in time, the one in
-    // the foreground then. The program's own main window is never moved.
-    const WindowHandle form = controls_.FormWindow();
-    {
-        // No input while it waits; the window still paints.
+    showAgain.Release();  // from here on, the rest of the launch decides
+    if (launch_.Waiting()) {
+        // No input while it waits for the window; the window still paints.
+        inputHeld_ = true;
         controls_.EnableInput(false);
-        ScopeExit enableInput([this] { controls_.EnableInput(true); });
-        TargetWindow = WaitForProgramWindow(desktop_, launcher_, form, kProgramWindowWait);
     }
-    if (controls_.Ended()) {
-        showAgain.Release();
-        return;
-    }
-    if (TargetWindow == 0) {
-        TargetWindow = desktop_.ForegroundWindow();
-    }
-    WindowHandle placed = 0;
-    if (TargetWindow != 0 && TargetWindow != form) {
-        // A window that has gone before its rectangle could be read is left alone.
-        if (const std::optional<WindowRect> rect = PlaceWindow(desktop_, TargetWindow, x, y)) {
-            TargetRect = *rect;
-            placed = TargetWindow;
-        }
-    }
+}
 
+void Form1::AfterWindowWait(int16_t Index, const LaunchWaitOver& over) {
+    if (std::exchange(inputHeld_, false)) {
+        controls_.EnableInput(true);
+    }
+    ScopeExit showAgain([&] {
+        if (Index == 0) {
+            controls_.ShowForm();
+        }
+    });
+    if (over.failure) {
+        std::rethrow_exception(over.failure);
+    }
     const bool restoreAtEnd = restoreOnEnd_.Enabled() && restoreOnEnd_.Owed();
+    showAgain.Release();
     if (Index == 0 && !restoreAtEnd) {
-        showAgain.Release();
         controls_.EndProgram();
         return;
     }
-    launcher_.FollowToEnd(ProcessKeepingLaunch(desktop_, launcher_, placed));
+    launch_.FollowToEnd();
     if (Index == 0) {
         // Without a window until the launch ends and the screen goes back.
-        showAgain.Release();
         endWithLaunch_ = true;
     }
 }
@@ -262,13 +239,10 @@ void Form1::Command3_Click() {
         return;
     }
     const DisplayMode mode = modes_.DisplayModes().at(static_cast<std::size_t>(index));
-    const int32_t result = modes_.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0);
-    restoreOnEnd_.Switched(mode, result);
+    const int32_t result = SwitchToMode(modes_, restoreOnEnd_, mode);
     TransferSettings(0);
-    if (result == kChangeRestart) {
-        messages_.ShowMessage(kRestartNeededMessage);
-    } else if (result != kChangeSuccessful) {
-        messages_.ShowMessage(kSwitchFailedMessage);
+    if (const std::optional<std::wstring> report = SwitchReport(result)) {
+        messages_.ShowMessage(*report);
     }
 }
 
@@ -284,10 +258,14 @@ void Form1::Command5_Click() {
     restoreOnEnd_.Restored();
 }
 
-void Form1::Command6_Click() { controls_.EndProgram(); }
+void Form1::Command6_Click() {
+    launch_.Cancel();  // a wait for the window ends with the program
+    controls_.EndProgram();
+}
 
 void Form1::Command7_Click() {
     modes_.RestoreDisplayMode();
+    launch_.Cancel();
     controls_.EndProgram();
 }
 

@@ -5,10 +5,13 @@
 #include <utility>
 #include <vector>
 
+#include "flows/launch_flow.h"
+#include "platform/loop_ticker.h"
 #include "follow/restore_on_end.h"
 #include "modes/module1.h"
 #include "platform/desktop.h"
-#include "platform/launcher.h"
+#include "platform/launch_family.h"
+#include "platform/program_starter.h"
 #include "settings/options_file.h"
 #include "settings/settings_store.h"
 #include "shortcut/shortcut_maker.h"
@@ -23,7 +26,9 @@ struct FormServices {
     SettingsStore& settings;
     OptionsStore& options;
     Desktop& desktop;
-    Launcher& launcher;
+    ProgramStarter& starter;
+    LaunchFamilies& families;
+    LoopTicker& ticker;
     ShortcutMaker& shortcuts;
 };
 
@@ -32,8 +37,9 @@ class Form1 final : public FormEvents {
 public:
     Form1(FormControls& controls, UserMessages& messages, const FormServices& services)
         : controls_(controls), messages_(messages), modes_(services.modes), settings_(services.settings),
-          options_(services.options), desktop_(services.desktop), launcher_(services.launcher),
-          shortcuts_(services.shortcuts) {}
+          options_(services.options), shortcuts_(services.shortcuts),
+          launch_(services.starter, services.families, services.desktop, services.ticker, services.modes,
+                  restoreOnEnd_) {}
 
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads
@@ -41,12 +47,13 @@ public:
     void Form_Load() override;
 
     // Runs the click handler of the button. Whatever fails in it is shown
-    // to the user and the program goes on. While another click's handler
-    // runs, only 終了 and 解像度を戻す＞終了 act; other clicks are ignored.
+    // to the user and the program goes on. While another click's flow runs
+    // (its boxes, its dialog, a launch's wait for the program's window), only
+    // 終了 and 解像度を戻す＞終了 act; other clicks are ignored.
     void Click(ControlId button) override;
     // Toggles "ゲーム終了時に解像度を戻す" and remembers the choice, or makes
     // a desktop shortcut of the window's values ("ショートカットを作成...").
-    // Ignored while a click's handler runs.
+    // Ignored while a click's flow runs.
     void SystemMenuCommand(uint32_t command) override;
     // A launch has ended: the screen goes back when the user asked for it.
     // While a handler runs (a message box or the file dialog is open) this
@@ -59,7 +66,8 @@ public:
     void TransferSettings(int16_t mode) noexcept;
 
     // Launch and place: starts the program of Text1 and moves its window to
-    // X = Text2, Y = Text3. Index 0 hides the main window first and ends the
+    // X = Text2, Y = Text3 once it shows (the wait runs on the message loop,
+    // without input). Index 0 hides the main window first and ends the
     // program after the move (once the launch has ended, when the screen is
     // to go back then); index 1 leaves both as they are.
     void Command1_Click(int16_t Index);
@@ -80,12 +88,14 @@ public:
 
 private:
     // Runs a handler inside the boundary that reports its failures; a
-    // launch's end that came meanwhile is dealt with once no handler runs.
+    // launch's end that came meanwhile is dealt with once no flow runs.
     template <typename Handler>
     void RunFlow(Handler&& handler);
-    // One labelled entry per mode of the table, in table order.
-    std::vector<std::wstring> ModeList();
+    // A click's handler runs, or a launch waits for the program's window.
+    bool FlowRunning() const { return flowDepth_ > 0 || launch_.Waiting(); }
     void RunButton(ControlId button);
+    // The rest of 起動＞終了 (index 0) or 起動＞待機 (1) once the wait for the window is over.
+    void AfterWindowWait(int16_t Index, const LaunchWaitOver& over);
     bool LoadRestoreWhenProgramEnds() noexcept;
     void ToggleRestoreOnEnd();
     void CreateShortcut();
@@ -101,14 +111,11 @@ private:
     Module1& modes_;
     SettingsStore& settings_;
     OptionsStore& options_;
-    Desktop& desktop_;
-    Launcher& launcher_;
     ShortcutMaker& shortcuts_;
 
-    // The window moved by the latest launch and its rectangle before the move.
-    WindowHandle TargetWindow = 0;
-    WindowRect TargetRect;
     RestoreOnEnd restoreOnEnd_;
+    LaunchFlow launch_;
+    bool inputHeld_ = false;  // the main window takes no input while a launch waits
     int flowDepth_ = 0;
     std::optional<LaunchId> endedMeanwhile_;  // a launch's end that came during a handler
     bool endWithLaunch_ = false;              // 起動＞終了 waits for the launch's end to end

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/launcher.h"
+#include "platform/program_starter.h"
 #include "window/layout.h"
 
 namespace resolaunch {
@@ -21,7 +21,7 @@ public:
     virtual void Click(ControlId button) = 0;
     // One of the window's own items of its system menu (kSystemMenuItems).
     virtual void SystemMenuCommand(uint32_t command) = 0;
-    // A launch followed to its end (Launcher::FollowToEnd) has ended.
+    // A launch followed to its end (LaunchFamilies::FollowToEnd) has ended.
     virtual void LaunchEnded(LaunchId launch) = 0;
 };
 

@@ -4,13 +4,17 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/desktop.h"
-#include "platform/launcher.h"
+#include "platform/launch_family.h"
+#include "platform/loop_ticker.h"
+#include "platform/message_loop.h"
+#include "platform/program_starter.h"
 
 namespace resolaunch::testing {
 
@@ -82,13 +86,76 @@ private:
     std::vector<std::wstring>& log_;
 };
 
-// A program starter on a clock of its own: time passes only while the
-// program idles, and what a test has put on the timeline happens then.
-class FakeLauncher : public Launcher {
+// The thread's message loop on a clock of its own: time passes only while
+// the loop runs, and what a test has put on the timeline happens then, in
+// time order with the ticker's calls.
+class FakeLoop : public Clock, public MessageLoop {
+public:
+    std::chrono::milliseconds Now() override { return now; }
+    void OnLaunchEnded(std::function<void(LaunchId)> handler) override { launchEnded = std::move(handler); }
+    void RunUntil(const std::function<bool()>& done) override {
+        while (!done() && Step(std::nullopt)) {
+        }
+    }
+
+    // Runs what comes within `duration`.
+    void RunFor(std::chrono::milliseconds duration) {
+        const std::chrono::milliseconds until = now + duration;
+        while (Step(until)) {
+        }
+        now = std::max(now, until);
+    }
+    // Runs until no call of the ticker is pending (a launch's wait is over).
+    void RunWhileTicking() {
+        while (ticker.Pending() && Step(std::nullopt)) {
+        }
+    }
+    // The launch's end, as the platform posts it to the loop.
+    void EndLaunch(LaunchId launch) {
+        if (launchEnded) {
+            launchEnded(launch);
+        }
+    }
+
+    LoopTicker ticker{*this};
+    std::chrono::milliseconds now{1000};
+    std::multimap<std::chrono::milliseconds, std::function<void()>> timeline;
+    std::function<void(LaunchId)> launchEnded;
+
+private:
+    // The earliest of the next happening and the ticker's call, when it comes
+    // by `until`; false when nothing is left.
+    bool Step(std::optional<std::chrono::milliseconds> until) {
+        std::optional<std::chrono::milliseconds> next;
+        if (!timeline.empty()) {
+            next = timeline.begin()->first;
+        }
+        if (const auto due = ticker.DueIn(); due && (!next || now + *due < *next)) {
+            next = now + *due;
+        }
+        if (!next || (until && *next > *until)) {
+            return false;
+        }
+        now = std::max(now, *next);
+        if (!timeline.empty() && timeline.begin()->first <= now) {
+            auto happening = std::move(timeline.begin()->second);
+            timeline.erase(timeline.begin());
+            happening();
+        } else {
+            ticker.RunDue();
+        }
+        return true;
+    }
+};
+
+// Programs started and followed in memory. What a test has put on the
+// timeline of the next launch happens on the loop after its start; a
+// followed launch ends on the loop at once.
+class FakeLauncher : public ProgramStarter, public LaunchFamilies {
 public:
     static constexpr uint32_t kStartedProcess = 500;
 
-    explicit FakeLauncher(std::vector<std::wstring>& log) : log_(log) {}
+    FakeLauncher(std::vector<std::wstring>& log, FakeLoop& loop) : log_(log), loop_(loop) {}
 
     ProgramLookup FindProgram(const std::wstring& commandText) override {
         const auto found = programs.find(commandText);
@@ -104,10 +171,10 @@ public:
         if (!startSucceeds) {
             return StartOutcome{false, L"the reason", 0};
         }
-        family = LaunchFamily{{kStartedProcess}, false};
+        family = familyAtStart.value_or(LaunchFamily{{kStartedProcess}, false});
         startedLater.insert(kStartedProcess);
         for (auto& [afterStart, happening] : afterNextStart) {
-            timeline.emplace(now + afterStart, std::move(happening));
+            loop_.timeline.emplace(loop_.now + afterStart, std::move(happening));
         }
         afterNextStart.clear();
         return StartOutcome{true, L"", ++launches};
@@ -124,25 +191,7 @@ public:
     void FollowToEnd(uint32_t keeper) override {
         log_.push_back(L"follow " + std::to_wstring(keeper));
         followed.push_back({launches, keeper});
-    }
-    void WaitForEnd() override {
-        log_.push_back(L"wait for end");
-        if (onWaitForEnd) {
-            onWaitForEnd();
-        }
-    }
-
-    std::chrono::milliseconds Now() override { return now; }
-    bool Idle(std::chrono::milliseconds duration) override {
-        const std::chrono::milliseconds until = now + duration;
-        while (!timeline.empty() && timeline.begin()->first <= until) {
-            now = std::max(now, timeline.begin()->first);
-            auto happening = std::move(timeline.begin()->second);
-            timeline.erase(timeline.begin());
-            happening();
-        }
-        now = until;
-        return !quitting;
+        loop_.timeline.emplace(loop_.now + followedEndsAfter, [this, launch = launches] { loop_.EndLaunch(launch); });
     }
 
     // Something that happens this long after the next launch has started.
@@ -158,20 +207,19 @@ public:
 
     bool startSucceeds = true;
     bool familyFails = false;  // the wait for the window fails
-    bool quitting = false;
     std::map<std::wstring, ProgramCommand> programs;
     std::vector<std::wstring> started;
     LaunchId launches = 0;
     LaunchFamily family;
+    std::optional<LaunchFamily> familyAtStart;  // the family a start makes, when not the started program alone
     std::set<uint32_t> startedLater;
-    std::chrono::milliseconds now{1000};
-    std::multimap<std::chrono::milliseconds, std::function<void()>> timeline;
     std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> afterNextStart;
     std::vector<Follow> followed;
-    std::function<void()> onWaitForEnd;
+    std::chrono::milliseconds followedEndsAfter{0};
 
 private:
     std::vector<std::wstring>& log_;
+    FakeLoop& loop_;
 };
 
 }  // namespace resolaunch::testing

@@ -16,19 +16,32 @@ namespace resolaunch::testing {
 struct FormHarness {
     FormHarness() { files.log = &controls.changes; }
 
+    // A launch button's flow to its end: the click, then the message loop
+    // until the wait for the program's window is over.
+    void Command1(int16_t index) {
+        form.Command1_Click(index);
+        loop.RunWhileTicking();
+    }
+    void Click(ControlId button) {
+        form.Click(button);
+        loop.RunWhileTicking();
+    }
+
     FakeDisplaySettings display;
     FakeFormControls controls;
     FakeUserMessages messages{controls.changes};
     FakeFileSystem files;
     Cp932Codec codec;
     FakeDesktop desktop{controls.changes};
-    FakeLauncher launcher{controls.changes};
+    FakeLoop loop;
+    FakeLauncher launcher{controls.changes, loop};
     Module1 modes{display};
     SettingsStore store{files, codec};
     OptionsStore options{files};
     FakeShortcuts shortcutFiles;
     ShortcutMaker shortcuts{launcher, files, shortcutFiles};
-    Form1 form{controls, messages, FormServices{modes, store, options, desktop, launcher, shortcuts}};
+    Form1 form{controls, messages,
+               FormServices{modes, store, options, desktop, launcher, launcher, loop.ticker, shortcuts}};
 };
 
 }  // namespace resolaunch::testing

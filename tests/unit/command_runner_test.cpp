@@ -17,6 +17,7 @@ using ::testing::IsEmpty;
 using testing::Cp932Codec;
 using testing::FakeDesktop;
 using testing::FakeLauncher;
+using testing::FakeLoop;
 using testing::FakeMode;
 using testing::FakeStdStreams;
 using namespace std::chrono_literals;
@@ -33,7 +34,8 @@ struct CommandRunnerTest : ::testing::Test {
     }
 
     int Run(std::wstring_view line) {
-        return RunCommandLine(ParseCommandLine(line), CommandServices{modes, desktop, launcher, output});
+        return RunCommandLine(ParseCommandLine(line),
+                              CommandServices{modes, desktop, launcher, launcher, loop.ticker, loop, output});
     }
     std::wstring Errors() { return codec.Decode(streams.bytes[StdStream::Error]); }
     bool AtDefault() const { return display.current && display.current->width == 1024; }
@@ -44,7 +46,8 @@ struct CommandRunnerTest : ::testing::Test {
     testing::FakeDisplaySettings display;
     Module1 modes{display};
     FakeDesktop desktop{log};
-    FakeLauncher launcher{log};
+    FakeLoop loop;
+    FakeLauncher launcher{log, loop};
     FakeStdStreams streams{&log};
     Cp932Codec codec;
     CommandOutput output{streams, codec};
@@ -52,8 +55,7 @@ struct CommandRunnerTest : ::testing::Test {
 
 TEST_F(CommandRunnerTest, TheWholeLineSwitchesStartsPlacesWaitsAndRestoresInThatOrder) {
     EXPECT_EQ(Run(L"R.exe --mode=800x600 --x=37 --y=41 --restore-on-exit -- C:\\Old Game\\game.exe -w"), kExitDone);
-    EXPECT_THAT(log, ElementsAre(L"switch", L"start C:\\Old Game\\game.exe -w", L"move", L"follow 500", L"wait for end",
-                                 L"restore"));
+    EXPECT_THAT(log, ElementsAre(L"switch", L"start C:\\Old Game\\game.exe -w", L"move", L"follow 500", L"restore"));
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 643, 500}));
     EXPECT_TRUE(AtDefault());
     EXPECT_THAT(streams.bytes, IsEmpty()) << "nothing to say";
@@ -107,7 +109,7 @@ TEST_F(CommandRunnerTest, ASwitchThatIsRefusedIsReportedAndTheProgramStillStarts
         display.switchResult = result;
         EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit game.exe"), code);
         EXPECT_EQ(Errors(), message);
-        EXPECT_THAT(log, ElementsAre(L"switch", L"stderr", L"start game.exe", L"follow 0", L"wait for end"))
+        EXPECT_THAT(log, ElementsAre(L"switch", L"stderr", L"start game.exe", L"follow 0"))
             << "nothing to restore after a refused switch";
     }
 }
@@ -133,21 +135,23 @@ TEST_F(CommandRunnerTest, PlacingWaitsForTheFamilysWindowOnlyAndNeverTakesTheFor
     desktop.Remove(kGame);
     desktop.Add(0x3000, {42, {0, 0, 100, 100}});
     desktop.foreground = 0x3000;
-    const auto before = launcher.now;
+    const auto before = loop.now;
     EXPECT_EQ(Run(L"R.exe --x=1 --y=2 game.exe"), kExitDone);
-    EXPECT_EQ(launcher.now - before, 10000ms);
+    EXPECT_EQ(loop.now - before, 10000ms);
     EXPECT_THAT(log, ElementsAre(L"start game.exe"));
     EXPECT_THAT(desktop.moves, IsEmpty());
 }
 
 TEST_F(CommandRunnerTest, NoRestoreWhenTheModeWasChangedMeanwhile) {
-    launcher.onWaitForEnd = [this] { display.current = FakeMode{16, 640, 480}; };
+    launcher.followedEndsAfter = 100ms;
+    launcher.AfterStart(50ms, [this] { display.current = FakeMode{16, 640, 480}; });
     EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit game.exe"), kExitDone);
-    EXPECT_EQ(log.back(), L"wait for end");
+    EXPECT_EQ(log.back(), L"follow 0") << "restored";
 }
 
 TEST_F(CommandRunnerTest, ARefusedRestoreAtTheEndIsReported) {
-    launcher.onWaitForEnd = [this] { display.switchResult = -1; };
+    launcher.followedEndsAfter = 100ms;
+    launcher.AfterStart(50ms, [this] { display.switchResult = -1; });
     EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit game.exe"), kExitDisplayFailed);
     EXPECT_EQ(Errors(), L"解像度を戻せませんでした。(ToT)\r\n");
 }

@@ -33,7 +33,7 @@ struct LaunchTest : ::testing::Test, testing::FormHarness {
 };
 
 TEST_F(LaunchTest, StayStartsAndMovesTheProgramsWindow) {
-    form.Command1_Click(1);
+    Command1(1);
     EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"move", L"follow 500"));
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 803, 620}));
     EXPECT_TRUE(controls.visible);
@@ -41,7 +41,7 @@ TEST_F(LaunchTest, StayStartsAndMovesTheProgramsWindow) {
 }
 
 TEST_F(LaunchTest, ExitHidesFirstAndEndsAfterTheMove) {
-    form.Command1_Click(0);
+    Command1(0);
     EXPECT_THAT(controls.changes, ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"move", L"end"));
     EXPECT_FALSE(controls.visible);
 }
@@ -53,7 +53,7 @@ TEST_F(LaunchTest, TheWindowShownLaterIsWaitedForUpToTenSecondsWithoutInput) {
         inputMeanwhile = controls.inputEnabled;
         desktop.Add(kGame, {FakeLauncher::kStartedProcess, {0, 0, 640, 480}});
     });
-    form.Command1_Click(1);
+    Command1(1);
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 643, 500}));
     EXPECT_FALSE(inputMeanwhile) << "the main window took input while it waited";
     EXPECT_TRUE(controls.inputEnabled);
@@ -62,9 +62,9 @@ TEST_F(LaunchTest, TheWindowShownLaterIsWaitedForUpToTenSecondsWithoutInput) {
     desktop.Remove(kGame);
     desktop.moves.clear();
     launcher.AfterStart(10010ms, [this] { desktop.Add(kGame, {FakeLauncher::kStartedProcess, {0, 0, 640, 480}}); });
-    const std::chrono::milliseconds before = launcher.now;
-    form.Command1_Click(1);
-    EXPECT_EQ(launcher.now - before, 10000ms);
+    const std::chrono::milliseconds before = loop.now;
+    Command1(1);
+    EXPECT_EQ(loop.now - before, 10000ms);
     EXPECT_THAT(desktop.moves, IsEmpty());
 }
 
@@ -73,21 +73,21 @@ TEST_F(LaunchTest, TheWindowGrowsByThreeAndTwentyWhereverItWas) {
     for (WindowRect rect : {WindowRect{100, 50, 900, 650}, WindowRect{0, 0, 800, 600}, WindowRect{-500, -20, 300, 580}}) {
         desktop.windows[kGame].rect = rect;
         desktop.moves.clear();
-        form.Command1_Click(1);
+        Command1(1);
         EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 803, 620}));
     }
 }
 
 TEST_F(LaunchTest, HugeRectanglesDoNotOverflow) {
     desktop.windows[kGame].rect = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-    form.Command1_Click(1);
+    Command1(1);
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, INT32_MAX, INT32_MAX}));
 }
 
 TEST_F(LaunchTest, PositionsArePassedAsTyped) {
     controls.SetText(TextBox::Text2, L"-10");
     controls.SetText(TextBox::Text3, L"5");
-    form.Command1_Click(1);
+    Command1(1);
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, -10, 5, 803, 620}));
 }
 
@@ -97,11 +97,11 @@ TEST_F(LaunchTest, ABadPositionStartsNothingAndYIsReportedFirst) {
         messages.shown.clear();
         controls.SetText(TextBox::Text2, L"x");
         controls.SetText(TextBox::Text3, L"1.5");
-        form.Command1_Click(static_cast<int16_t>(index));
+        Command1(static_cast<int16_t>(index));
         EXPECT_THAT(messages.shown, ElementsAre(kBadY));
 
         controls.SetText(TextBox::Text3, L"0");
-        form.Command1_Click(static_cast<int16_t>(index));
+        Command1(static_cast<int16_t>(index));
         EXPECT_THAT(messages.shown, ElementsAre(kBadY, kBadX));
 
         EXPECT_TRUE(launcher.started.empty());
@@ -112,7 +112,7 @@ TEST_F(LaunchTest, ABadPositionStartsNothingAndYIsReportedFirst) {
 
 TEST_F(LaunchTest, AFailedStartShowsTheCommandAndTheReasonAndTheWindowAgain) {
     launcher.startSucceeds = false;
-    form.Command1_Click(0);
+    Command1(0);
     EXPECT_THAT(controls.changes,
                 ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"show", L"message"));
     EXPECT_THAT(messages.shown, ElementsAre(L"起動に失敗しました。(ToT)\nC:\\Games\\game.exe\nthe reason"));
@@ -133,7 +133,7 @@ TEST_F(LaunchTest, AFailureAfterTheWindowWasHiddenShowsItAgainBeforeTheReport) {
 TEST_F(LaunchTest, AClickQueuedBehindLaunchAndExitThatEndsTheProgramIsTheLastThingDone) {
     // 起動＞終了 twice, back to back: the second click runs in the first one's pass.
     controls.queued = [this] { form.Command1_Click(0); };
-    form.Command1_Click(0);
+    Command1(0);
     EXPECT_THAT(launcher.started, ElementsAre(L"C:\\Games\\game.exe")) << "started twice";
     EXPECT_EQ(desktop.moves.size(), 1u) << "the window grew twice";
     EXPECT_TRUE(controls.ended);
@@ -154,30 +154,32 @@ TEST_F(LaunchTest, DuringTheWindowWaitOnlyTheButtonsThatEndAct) {
         form.SystemMenuCommand(kCreateShortcutCommand);
         desktop.Add(kGame, {FakeLauncher::kStartedProcess, {0, 0, 640, 480}});
     });
-    form.Click(kCommand1Stay);
+    Click(kCommand1Stay);
     EXPECT_THAT(launcher.started, ElementsAre(L"C:\\Games\\game.exe")) << "a launch inside the launch";
     EXPECT_THAT(messages.shown, IsEmpty());
     EXPECT_EQ(desktop.moves.size(), 1u);
 
     desktop.Remove(kGame);
     launcher.AfterStart(10ms, [this] { form.Click(kCommand6); });
-    form.Click(kCommand1Stay);
+    Click(kCommand1Stay);
     EXPECT_TRUE(controls.ended);
+    EXPECT_EQ(desktop.moves.size(), 1u) << "a wait that went on after 終了";
 }
 
 TEST_F(LaunchTest, AnEndDuringTheWindowWaitMovesNothing) {
     desktop.Remove(kGame);
     desktop.foreground = kOther;
     desktop.Add(kOther, {kOlderProcess, {10, 10, 210, 110}});
-    launcher.AfterStart(100ms, [this] { controls.ended = true; });
-    form.Command1_Click(1);
+    launcher.AfterStart(100ms, [this] { form.Click(kCommand6); });
+    Command1(1);
     EXPECT_THAT(desktop.moves, IsEmpty());
+    EXPECT_TRUE(controls.ended);
 }
 
 TEST_F(LaunchTest, AnEmptyCommandIsAFailedStart) {
     launcher.startSucceeds = false;
     controls.SetText(TextBox::Text1, L"");
-    form.Command1_Click(1);
+    Command1(1);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].rfind(L"起動に失敗しました。(ToT)\n\n", 0), 0u);
 }
@@ -186,7 +188,7 @@ TEST_F(LaunchTest, WithoutAWindowOfItsOwnTheForegroundWindowIsMoved) {
     desktop.Remove(kGame);
     desktop.foreground = kOther;
     desktop.Add(kOther, {kOlderProcess, {10, 10, 210, 110}});
-    form.Command1_Click(1);
+    Command1(1);
     EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"foreground", L"move", L"follow 0"))
         << "a window open before the click keeps no launch running";
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kOther, 37, 41, 203, 120}));
@@ -196,7 +198,7 @@ TEST_F(LaunchTest, TheProgramsOwnWindowIsNeverMoved) {
     desktop.Remove(kGame);
     desktop.Add(controls.formWindow, {FakeLauncher::kStartedProcess, {0, 0, 340, 325}});
     desktop.foreground = controls.formWindow;
-    form.Command1_Click(1);
+    Command1(1);
     EXPECT_TRUE(desktop.moves.empty());
     EXPECT_FALSE(controls.ended);
 }
@@ -204,21 +206,21 @@ TEST_F(LaunchTest, TheProgramsOwnWindowIsNeverMoved) {
 TEST_F(LaunchTest, NoWindowAtAllMovesNothingButExitStillEnds) {
     desktop.Remove(kGame);
     desktop.foreground = 0;
-    form.Command1_Click(0);
+    Command1(0);
     EXPECT_TRUE(desktop.moves.empty());
     EXPECT_TRUE(controls.ended);
 }
 
 TEST_F(LaunchTest, AWindowWhoseRectangleCannotBeReadIsLeftAlone) {
     desktop.unreadable.insert(kGame);
-    form.Command1_Click(1);
+    Command1(1);
     EXPECT_TRUE(desktop.moves.empty());
     EXPECT_THAT(launcher.followed, ElementsAre(FakeLauncher::Follow{1, 0})) << "followed through a window not placed";
 }
 
 TEST_F(LaunchTest, LaunchingSavesNothing) {
-    form.Command1_Click(1);
-    form.Command1_Click(0);
+    Command1(1);
+    Command1(0);
     EXPECT_TRUE(files.files.empty());
 }
 

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_desktop.h"
-#include "follow/program_window.h"
+#include "fake_display_settings.h"
+#include "flows/launch_flow.h"
 
 namespace resolaunch {
 namespace {
@@ -9,15 +10,24 @@ namespace {
 using namespace std::chrono_literals;
 using testing::FakeDesktop;
 using testing::FakeLauncher;
+using testing::FakeLoop;
 
 // The window a launch waits for, with a started launcher ("parent", the
 // started process) and what it starts.
 struct ProgramWindowTest : ::testing::Test {
     ProgramWindowTest() { launcher.Start(L"launcher.exe"); }
 
-    WindowHandle Wait() { return WaitForProgramWindow(desktop, launcher, kOwnWindow, 10000ms); }
+    // A launch's wait for its window, in the family the test has set up.
+    WindowHandle Wait() {
+        launcher.familyAtStart = launcher.family;
+        WindowHandle placed = 0;
+        flow.Start(LaunchRequest{L"launcher.exe", std::pair{0, 0}, false, kOwnWindow},
+                   [&](const LaunchWaitOver& over) { placed = over.placed; });
+        loop.RunWhileTicking();
+        return placed;
+    }
     // How long the last wait took.
-    std::chrono::milliseconds Waited() const { return launcher.now - startedAt; }
+    std::chrono::milliseconds Waited() const { return loop.now - startedAt; }
 
     static constexpr uint32_t kParent = FakeLauncher::kStartedProcess;
     static constexpr uint32_t kChild = 600;
@@ -29,18 +39,23 @@ struct ProgramWindowTest : ::testing::Test {
 
     std::vector<std::wstring> log;
     FakeDesktop desktop{log};
-    FakeLauncher launcher{log};
-    std::chrono::milliseconds startedAt = launcher.now;
+    FakeLoop loop;
+    FakeLauncher launcher{log, loop};
+    testing::FakeDisplaySettings display;
+    Module1 modes{display};
+    RestoreOnEnd restoreOnEnd;
+    LaunchFlow flow{launcher, launcher, desktop, loop.ticker, modes, restoreOnEnd};
+    std::chrono::milliseconds startedAt = loop.now;
 };
 
 TEST_F(ProgramWindowTest, AChildsWindowAfterTheParentHasEnded) {
     // cmd /c start: cmd starts the game and ends; the game shows its window 0.9 s later.
     launcher.family = {{kParent, kChild}, false};
     launcher.startedLater.insert(kChild);
-    launcher.Idle(50ms);
+    loop.RunFor(50ms);
     launcher.family = {{kChild}, false};
-    startedAt = launcher.now;
-    launcher.timeline.emplace(launcher.now + 900ms, [this] { desktop.Add(kGame, {kChild, {}}); });
+    startedAt = loop.now;
+    loop.timeline.emplace(loop.now + 900ms, [this] { desktop.Add(kGame, {kChild, {}}); });
 
     EXPECT_EQ(Wait(), kGame);
     EXPECT_EQ(Waited(), 900ms);
@@ -68,15 +83,15 @@ TEST_F(ProgramWindowTest, TheFrontmostFamilyWindowWinsAndOthersAreNotTaken) {
 TEST_F(ProgramWindowTest, AfterTheWholeFamilyEndedAWindowOfALaterProcessIsTakenUntilTenSeconds) {
     launcher.startedLater.insert(kHandedOver);
     desktop.Add(0x3000, {kOlder, {}});
-    launcher.timeline.emplace(launcher.now + 300ms, [this] { launcher.family = {{}, true}; });
-    launcher.timeline.emplace(launcher.now + 4000ms, [this] { desktop.Add(kGame, {kHandedOver, {}}); });
+    loop.timeline.emplace(loop.now + 300ms, [this] { launcher.family = {{}, true}; });
+    loop.timeline.emplace(loop.now + 4000ms, [this] { desktop.Add(kGame, {kHandedOver, {}}); });
     EXPECT_EQ(Wait(), kGame) << "the wait must go on after the family has ended";
     EXPECT_EQ(Waited(), 4000ms);
 }
 
 TEST_F(ProgramWindowTest, AWindowOpenBeforeTheLaunchIsNeverTheProgramsOwn) {
     desktop.Add(0x3000, {kOlder, {}});
-    launcher.timeline.emplace(launcher.now + 300ms, [this] { launcher.family = {{}, true}; });
+    loop.timeline.emplace(loop.now + 300ms, [this] { launcher.family = {{}, true}; });
     EXPECT_EQ(Wait(), 0u);
     EXPECT_EQ(Waited(), 10000ms);
 }
@@ -86,13 +101,13 @@ TEST_F(ProgramWindowTest, WithoutAJobTheFamilyIsTheStartedProgramAlone) {
     // once the started program has ended, as one of a later process.
     launcher.startedLater.insert(kChild);
     desktop.Add(kGame, {kChild, {}});
-    launcher.timeline.emplace(launcher.now + 2000ms, [this] { launcher.family = {{}, true}; });
+    loop.timeline.emplace(loop.now + 2000ms, [this] { launcher.family = {{}, true}; });
     EXPECT_EQ(Wait(), kGame);
     EXPECT_EQ(Waited(), 2000ms);
 }
 
 TEST_F(ProgramWindowTest, AProgramThatIsToEndStopsWaiting) {
-    launcher.timeline.emplace(launcher.now + 100ms, [this] { launcher.quitting = true; });
+    loop.timeline.emplace(loop.now + 100ms, [this] { flow.Cancel(); });
     EXPECT_EQ(Wait(), 0u);
     EXPECT_EQ(Waited(), 100ms);
 }

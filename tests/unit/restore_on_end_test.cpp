@@ -74,7 +74,7 @@ TEST_F(RestoreOnEndTest, OnlyAfterASwitchOfOurOwnThatSucceeded) {
     }
     SCOPED_TRACE("a launch without any switch");
     controls.SetListIndex(-1);
-    form.Command1_Click(1);
+    Command1(1);
     form.LaunchEnded(launcher.launches);
     EXPECT_THAT(std::count(controls.changes.begin(), controls.changes.end(), L"restore"), 0);
 }
@@ -87,14 +87,14 @@ TEST_F(RestoreOnEndTest, ARestoreByHandCancelsItAndALaterSwitchOwesItAgain) {
     EXPECT_EQ(std::count(controls.changes.begin(), controls.changes.end(), L"restore"), 1) << "the button's only";
 
     form.Command3_Click();
-    form.Command1_Click(1);
+    Command1(1);
     form.LaunchEnded(2);
     EXPECT_TRUE(AtDefault());
 }
 
 TEST_F(RestoreOnEndTest, OnlyTheLatestLaunchCounts) {
     form.Command4_Click();
-    form.Command1_Click(1);
+    Command1(1);
     form.LaunchEnded(1);
     EXPECT_FALSE(AtDefault()) << "the end of an earlier launch restored";
     form.LaunchEnded(2);
@@ -133,7 +133,7 @@ TEST_F(RestoreOnEndTest, ARefusedRestoreIsReported) {
 TEST_F(RestoreOnEndTest, LaunchAndExitWaitsWithoutAWindowForTheEndThenRestoresAndEnds) {
     form.Command3_Click();
     controls.changes.clear();
-    form.Command1_Click(0);
+    Command1(0);
     EXPECT_THAT(controls.changes,
                 ElementsAre(L"hide", L"pending", L"start C:\\Games\\game.exe", L"move", L"follow 500"));
     EXPECT_FALSE(controls.visible);
@@ -147,7 +147,7 @@ TEST_F(RestoreOnEndTest, LaunchAndExitWaitsWithoutAWindowForTheEndThenRestoresAn
 TEST_F(RestoreOnEndTest, ALaunchAndExitQueuedBehindAnotherWhileARestoreIsOwedStartsNothing) {
     form.Click(kCommand3);
     controls.queued = [this] { form.Click(kCommand1Launch); };
-    form.Click(kCommand1Launch);
+    Click(kCommand1Launch);
     EXPECT_THAT(launcher.started, ElementsAre(L"C:\\Games\\game.exe")) << "started twice";
     EXPECT_EQ(launcher.followed.size(), 1u);
     EXPECT_FALSE(controls.visible);
@@ -158,7 +158,7 @@ TEST_F(RestoreOnEndTest, ALaunchAndExitQueuedBehindAnotherWhileARestoreIsOwedSta
 }
 
 TEST_F(RestoreOnEndTest, LaunchAndExitEndsAtOnceWhenNothingIsOwed) {
-    form.Command1_Click(0);  // no switch
+    Command1(0);  // no switch
     EXPECT_TRUE(controls.ended);
     EXPECT_THAT(launcher.followed, IsEmpty());
 }
@@ -175,14 +175,14 @@ TEST_F(RestoreOnEndTest, AHandedOverWindowKeepsTheLaunchRunningAndAnOldOneDoesNo
     desktop.Add(0x3000, {700, {0, 0, 640, 480}});  // shown by a program started after the launch
     launcher.startedLater.insert(700);
     launcher.AfterStart(100ms, [this] { launcher.family = {{}, true}; });
-    form.Command1_Click(1);
+    Command1(1);
     EXPECT_EQ(launcher.followed.back().keeper, 700u);
 
     desktop.Remove(0x3000);
     desktop.Add(0x3001, {42, {0, 0, 640, 480}});  // open before the click, taken as the foreground window
     desktop.foreground = 0x3001;
     launcher.AfterStart(100ms, [this] { launcher.family = {{}, true}; });
-    form.Command1_Click(1);
+    Command1(1);
     EXPECT_EQ(launcher.followed.back().keeper, 0u);
 }
 

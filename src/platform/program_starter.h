@@ -1,10 +1,8 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace resolaunch {
 
@@ -30,17 +28,10 @@ struct ProgramLookup {
     std::wstring failureReason;  // the system's own words, when none was found
 };
 
-// The processes a launch has started, as they are now: the started program
-// and everything it started, also after the started program has ended.
-struct LaunchFamily {
-    std::vector<uint32_t> liveProcesses;
-    bool ended = false;  // no process of it is left
-};
-
-// Starting programs and following them to their end.
-class Launcher {
+// Finding and starting programs.
+class ProgramStarter {
 public:
-    virtual ~Launcher() = default;
+    virtual ~ProgramStarter() = default;
 
     // The program a command text names: a text that names an existing file is
     // that file; any other text is a command line, a program and its
@@ -54,24 +45,6 @@ public:
     // is the latest launch; an earlier one is no longer followed. A start that
     // fails changes nothing: the latest launch is the latest that started.
     virtual StartOutcome Start(const std::wstring& commandText) = 0;
-
-    // The latest launch's family now.
-    virtual LaunchFamily Family() = 0;
-    // Whether a process was started after the latest launch began.
-    virtual bool StartedAfterLaunch(uint32_t processId) = 0;
-
-    // Follows the latest launch until its family has ended and, after that,
-    // `keeper` (a process id; 0 for none) has ended too. Its end is reported
-    // to the program without any polling, also through WaitForEnd.
-    virtual void FollowToEnd(uint32_t keeper) = 0;
-    // Waits until the launch followed last has ended.
-    virtual void WaitForEnd() = 0;
-
-    // A steady clock.
-    virtual std::chrono::milliseconds Now() = 0;
-    // Lets the program's window paint, without taking input, for at most
-    // `duration`. False when the program is to end.
-    virtual bool Idle(std::chrono::milliseconds duration) = 0;
 };
 
 }  // namespace resolaunch

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "platform/loop_ticker.h"
+#include "follow/restore_on_end.h"
+#include "modes/module1.h"
+#include "platform/desktop.h"
+#include "platform/launch_family.h"
+#include "platform/program_starter.h"
+
+namespace resolaunch {
+
+struct LaunchRequest {
+    std::wstring command;  // Text1, or the command line's program, as typed
+    // Where the program's window goes; nothing: it is neither waited for nor moved.
+    std::optional<std::pair<int32_t, int32_t>> position;
+    // Without a window of the program's own in time, the foreground window is moved.
+    bool foregroundFallback = false;
+    WindowHandle ownWindow = 0;  // ResoLaunch's own window, never moved
+};
+
+// What the wait for the started program's window came to.
+struct LaunchWaitOver {
+    WindowHandle placed = 0;     // the window moved; 0 for none
+    std::exception_ptr failure;  // the wait itself failed
+};
+
+// A launch, for the window and the command line alike: start, wait for the
+// window on the thread's message loop, place it, follow the launch to its
+// end and put the screen back when that is owed.
+class LaunchFlow {
+public:
+    LaunchFlow(ProgramStarter& starter, LaunchFamilies& families, Desktop& desktop, LoopTicker& ticker,
+               Module1& modes, RestoreOnEnd& restoreOnEnd)
+        : starter_(starter), families_(families), desktop_(desktop), ticker_(ticker), modes_(modes),
+          restoreOnEnd_(restoreOnEnd) {}
+
+    // Starts the program. Once it has started, its window is looked for at
+    // once, then on the loop every kProgramWindowPoll for kProgramWindowWait,
+    // and placed; `waitOver` is called then (at once when nothing is to be
+    // placed). A start that fails calls nothing and changes nothing.
+    StartOutcome Start(const LaunchRequest& request, std::function<void(const LaunchWaitOver&)> waitOver);
+    bool Waiting() const { return static_cast<bool>(waitOver_); }
+    // Ends the wait without placing anything or calling back: ResoLaunch ends.
+    void Cancel();
+
+    // Follows the latest launch to its end, kept running by the window placed
+    // for it when a launcher handed the program over.
+    void FollowToEnd();
+    // A followed launch has ended: the screen goes back when that is owed.
+    // The restore's result when one was made.
+    std::optional<int32_t> LaunchEnded(LaunchId launch);
+    // The screen goes back now when a restore is owed (a start that failed).
+    std::optional<int32_t> RestoreIfOwed();
+
+private:
+    void LookForWindow();
+    void Finish(const LaunchWaitOver& over);
+
+    ProgramStarter& starter_;
+    LaunchFamilies& families_;
+    Desktop& desktop_;
+    LoopTicker& ticker_;
+    Module1& modes_;
+    RestoreOnEnd& restoreOnEnd_;
+
+    LaunchRequest request_;
+    std::chrono::milliseconds deadline_{0};
+    std::function<void(const LaunchWaitOver&)> waitOver_;  // set while waiting
+    WindowHandle placed_ = 0;                                // by the latest launch
+};
+
+}  // namespace resolaunch

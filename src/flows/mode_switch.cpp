@@ -1,0 +1,36 @@
+#include "flows/mode_switch.h"
+
+#include "modes/mode_label.h"
+#include "text/messages.h"
+
+namespace resolaunch {
+
+std::vector<std::wstring> ListDisplayModes(Module1& modes) {
+    modes.LoadDisplayModes();
+    const std::vector<DisplayMode>& table = modes.DisplayModes();
+    const std::vector<int32_t> results = modes.TestEachDisplayMode();
+    std::vector<std::wstring> labels;
+    labels.reserve(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        labels.push_back(ModeLabel(table[i], results[i]));
+    }
+    return labels;
+}
+
+int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMode& mode) {
+    const int32_t result = modes.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0);
+    restoreOnEnd.Switched(mode, result);
+    return result;
+}
+
+std::optional<std::wstring> SwitchReport(int32_t result) {
+    if (result == kChangeRestart) {
+        return kRestartNeededMessage;
+    }
+    if (result != kChangeSuccessful) {
+        return kSwitchFailedMessage;
+    }
+    return std::nullopt;
+}
+
+}  // namespace resolaunch

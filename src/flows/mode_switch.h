@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "follow/restore_on_end.h"
+#include "modes/module1.h"
+
+namespace resolaunch {
+
+// Loads the display's mode table and labels each mode with its test's
+// answer: one entry per mode, in table order, as List1 and --list show them.
+std::vector<std::wstring> ListDisplayModes(Module1& modes);
+
+// 解像度変更's switch, for the window and the command line alike: test, then
+// switch for this session only. A switch that worked owes a restore.
+int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMode& mode);
+
+// What the user is told of a switch's result; nothing when it worked.
+std::optional<std::wstring> SwitchReport(int32_t result);
+
+}  // namespace resolaunch
