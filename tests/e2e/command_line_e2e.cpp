@@ -196,6 +196,22 @@ TEST_F(CommandLine, AScriptReadingTheOutputSeesItsEndWhileTheGameRuns) {
     }
 }
 
+// Under Wine 8 a process with a window that switches to 640 x 480 and ends
+// without restoring brings the whole desktop session down. The command line
+// runs its flow without any window: the session lives on.
+TEST_F(CommandLine, ASwitchTo640x480LeavesTheDesktopSessionRunning) {
+    ProductRun run;
+    ASSERT_TRUE(RunToEnd(run, L"--mode=640x480 -- " + Quoted(game_)));
+    EXPECT_EQ(run.ExitCode(), 0u) << Utf8(run.Err());
+    EXPECT_TRUE(WaitForScreenSize({640, 480})) << "the screen is at " << CurrentScreenSize();
+    EXPECT_TRUE(WaitUntil([] { return !WindowsTitled(kGameTitle).empty(); }, kSlowStateTimeout))
+        << "the game shows no window";
+
+    ProductRun list;
+    ASSERT_TRUE(RunToEnd(list, L"--list"));
+    EXPECT_EQ(list.ExitCode(), 0u) << "a new program no longer runs in the session";
+}
+
 TEST_F(CommandLine, RestoreReturnsToTheDesktopsMode) {
     DEVMODEA mode{};
     mode.dmSize = sizeof(mode);
