@@ -142,13 +142,6 @@ TEST_F(CommandRunnerTest, PlacingWaitsForTheFamilysWindowOnlyAndNeverTakesTheFor
     EXPECT_THAT(desktop.moves, IsEmpty());
 }
 
-TEST_F(CommandRunnerTest, NoRestoreWhenTheModeWasChangedMeanwhile) {
-    launcher.followedEndsAfter = 100ms;
-    launcher.AfterStart(50ms, [this] { display.current = FakeMode{16, 640, 480}; });
-    EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit game.exe"), kExitDone);
-    EXPECT_EQ(log.back(), L"follow 0") << "restored";
-}
-
 TEST_F(CommandRunnerTest, ARefusedRestoreAtTheEndIsReported) {
     launcher.followedEndsAfter = 100ms;
     launcher.AfterStart(50ms, [this] { display.switchResult = -1; });

@@ -57,15 +57,6 @@ TEST_F(LaunchTest, TheWindowShownLaterIsWaitedForUpToTenSecondsWithoutInput) {
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, 37, 41, 643, 500}));
     EXPECT_FALSE(inputMeanwhile) << "the main window took input while it waited";
     EXPECT_TRUE(controls.inputEnabled);
-
-    SCOPED_TRACE("a window later than that is not waited for");
-    desktop.Remove(kGame);
-    desktop.moves.clear();
-    launcher.AfterStart(10010ms, [this] { desktop.Add(kGame, {FakeLauncher::kStartedProcess, {0, 0, 640, 480}}); });
-    const std::chrono::milliseconds before = loop.now;
-    Command1(1);
-    EXPECT_EQ(loop.now - before, 10000ms);
-    EXPECT_THAT(desktop.moves, IsEmpty());
 }
 
 TEST_F(LaunchTest, TheWindowGrowsByThreeAndTwentyWhereverItWas) {
