@@ -112,6 +112,13 @@ AssertionResult ProgramFixture::WaitForPlacedTarget(const std::wstring& title, c
                 failure << "; " << Describe(other) << " is there";
             }
         }
+        for (const TargetStart& start : ReadTargetReport(report)) {
+            failure << "; a start " << (start.shown ? "shown" : "not shown") << ", moved " << start.moves.size()
+                    << " time(s)";
+            for (const TargetStart::Move& move : start.moves) {
+                failure << " to (" << move.rect.left << "," << move.rect.top << ")";
+            }
+        }
         return failure << "; " << ReadTargetReport(report).size() << " start(s) reported";
     }
     if (window != nullptr) {
