@@ -56,8 +56,8 @@ public:
     // Ignored while a click's flow runs.
     void SystemMenuCommand(uint32_t command) override;
     // A launch has ended: the screen goes back when the user asked for it.
-    // While a handler runs (a message box or the file dialog is open) this
-    // waits until that handler is over.
+    // While a flow runs (a message box or the file dialog is open, or a
+    // launch waits for its window) this waits until that flow is over.
     void LaunchEnded(LaunchId launch) override;
 
     // Any nonzero mode loads path.txt into the controls, zero saves them.
