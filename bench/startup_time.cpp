@@ -132,8 +132,7 @@ Start TimeOneStart(Program& program, Watch watch) {
     // Started suspended, so that the hook knows the process id before the
     // program can create anything.
     const LONGLONG start = PerformanceCounter();
-    if (!::CreateProcessW(program.copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                          program.folder.c_str(), &startup, &process)) {
+    if (!CreateProcessRetried(program.copy, commandLine, CREATE_SUSPENDED, program.folder, startup, process)) {
         throw std::runtime_error(LastError("CreateProcessW for " + program.name));
     }
     g_watched = WatchedProcess{};

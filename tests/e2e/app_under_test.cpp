@@ -251,8 +251,7 @@ bool AppUnderTest::Start(std::string* error, const std::vector<InitialFile>& fil
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, Folder().c_str(),
-                          &startup, &info)) {
+    if (!CreateProcessRetried(copy, commandLine, 0, Folder(), startup, info)) {
         *error = LastError("CreateProcessW");
         return false;
     }

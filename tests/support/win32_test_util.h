@@ -40,6 +40,23 @@ inline std::string LastError(const std::string& what) {
     return what + " failed, error " + std::to_string(::GetLastError());
 }
 
+// CreateProcessW for an exe without inherited handles, tried again a few
+// times when the answer is ERROR_INTERNAL_ERROR: Wine 8 now and then gives it
+// for a start in a prefix made shortly before, and the next try works.
+inline BOOL CreateProcessRetried(const std::wstring& program, std::wstring& commandLine, DWORD flags,
+                                 const std::wstring& folder, STARTUPINFOW& startup, PROCESS_INFORMATION& created) {
+    for (int attempt = 0;; ++attempt) {
+        if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                             folder.c_str(), &startup, &created)) {
+            return TRUE;
+        }
+        if (::GetLastError() != ERROR_INTERNAL_ERROR || attempt == 4) {
+            return FALSE;
+        }
+        ::Sleep(100);  // no state to wait on: the system refused, and may not the next time
+    }
+}
+
 inline long long PerformanceCounter() {
     LARGE_INTEGER now{};
     ::QueryPerformanceCounter(&now);
