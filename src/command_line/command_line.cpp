@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "resolaunch_version.h"
 #include "text/screen_coordinate.h"
 
 namespace resolaunch {
@@ -88,7 +89,9 @@ private:
 };
 
 // The options that stand alone on a line.
-enum class Alone { None, Restore, List, Help };
+enum class Alone { None, Restore, List, Help, Version };
+
+constexpr const wchar_t* kUsageHint = L"使い方は ResoLaunch.exe --help で表示します。";
 
 }  // namespace
 
@@ -115,7 +118,7 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
             }
             break;
         }
-        if (text.empty() || text[0] != L'-') {
+        if ((text.empty() || text[0] != L'-') && text != L"/?") {
             request.program = reader.RestFrom(argument->begin);
             break;
         }
@@ -123,27 +126,26 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
         const std::size_t equals = text.find(L'=');
         const std::wstring name = text.substr(0, equals == std::wstring::npos ? text.size() : equals + 1);
         const std::wstring value = equals == std::wstring::npos ? std::wstring() : text.substr(equals + 1);
-        static constexpr std::array<const wchar_t*, 7> kNames = {L"--mode=",    L"--x=",    L"--y=",
-                                                                  L"--restore-on-exit", L"--restore", L"--list",
-                                                                  L"--help"};
-        bool known = false;
-        for (const wchar_t* known_name : kNames) {
-            known = known || name == known_name;
+        static constexpr std::array<const wchar_t*, 11> kNames = {
+            L"--mode=", L"--x=",  L"--y=", L"--restore-on-exit", L"--restore", L"--list",
+            L"--help",  L"/?",    L"-?",   L"-h",                L"--version"};
+        if (std::find(kNames.begin(), kNames.end(), name) == kNames.end()) {
+            return CommandLineError{text, CommandLineFault::UnknownOption};
         }
-        if (!known || std::find(seen.begin(), seen.end(), name) != seen.end()) {
-            return CommandLineError{text};
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) {
+            return CommandLineError{text, CommandLineFault::RepeatedOption};
         }
         seen.push_back(name);
 
         if (name == L"--mode=") {
             request.mode = ParseModeText(value);
             if (!request.mode) {
-                return CommandLineError{text};
+                return CommandLineError{text, CommandLineFault::BadValue};
             }
         } else if (name == L"--x=" || name == L"--y=") {
             const std::optional<int32_t> number = ParseScreenCoordinate(value);
             if (!number) {
-                return CommandLineError{text};
+                return CommandLineError{text, CommandLineFault::BadValue};
             }
             (name == L"--x=" ? request.x : request.y) = number;
             (name == L"--x=" ? xArgument : yArgument) = text;
@@ -151,7 +153,10 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
             request.restoreOnExit = true;
             restoreOnExitArgument = text;
         } else if (alone == Alone::None) {
-            alone = name == L"--restore" ? Alone::Restore : name == L"--list" ? Alone::List : Alone::Help;
+            alone = name == L"--restore"   ? Alone::Restore
+                    : name == L"--list"    ? Alone::List
+                    : name == L"--version" ? Alone::Version
+                                           : Alone::Help;
             aloneAt = arguments.size() - 1;
         }
     }
@@ -162,40 +167,74 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
     if (alone != Alone::None) {
         if (arguments.size() > 1) {
             // What stands beside it: the next argument, or the option itself when it came later.
-            return CommandLineError{arguments[aloneAt == 0 ? 1 : aloneAt]};
+            return CommandLineError{arguments[aloneAt == 0 ? 1 : aloneAt], CommandLineFault::NotAlone};
         }
-        request.action = alone == Alone::Restore ? CommandLineRequest::Action::Restore
-                         : alone == Alone::List  ? CommandLineRequest::Action::List
-                                                 : CommandLineRequest::Action::Help;
+        request.action = alone == Alone::Restore   ? CommandLineRequest::Action::Restore
+                         : alone == Alone::List    ? CommandLineRequest::Action::List
+                         : alone == Alone::Version ? CommandLineRequest::Action::Version
+                                                   : CommandLineRequest::Action::Help;
         return request;
     }
     if (xArgument.has_value() != yArgument.has_value()) {
-        return CommandLineError{xArgument ? *xArgument : *yArgument};
+        return CommandLineError{xArgument ? *xArgument : *yArgument, CommandLineFault::XWithoutY};
     }
     if (!request.program && (xArgument || restoreOnExitArgument)) {
-        return CommandLineError{xArgument ? *xArgument : *restoreOnExitArgument};
+        return CommandLineError{xArgument ? *xArgument : *restoreOnExitArgument, CommandLineFault::NoProgram};
     }
     if (restoreOnExitArgument && !request.mode) {
-        return CommandLineError{*restoreOnExitArgument};
+        return CommandLineError{*restoreOnExitArgument, CommandLineFault::RestoreWithoutMode};
     }
     if (!request.mode && !request.program) {
-        return CommandLineError{arguments.front()};
+        return CommandLineError{arguments.front(), CommandLineFault::NothingToDo};
     }
     return request;
 }
 
 std::wstring BadCommandLineMessage(const CommandLineError& error) {
-    return L"コマンドラインが正しくありません: " + error.argument;
+    const wchar_t* reason = L"";
+    switch (error.fault) {
+    case CommandLineFault::UnknownOption:
+        reason = L"このオプションはありません。";
+        break;
+    case CommandLineFault::RepeatedOption:
+        reason = L"同じオプションが二度指定されています。";
+        break;
+    case CommandLineFault::BadValue:
+        reason = L"値が正しくありません。";
+        break;
+    case CommandLineFault::XWithoutY:
+        reason = L"--x と --y は両方とも指定して下さい。";
+        break;
+    case CommandLineFault::NoProgram:
+        reason = L"起動するプログラムがありません。";
+        break;
+    case CommandLineFault::RestoreWithoutMode:
+        reason = L"--restore-on-exit には --mode が必要です。";
+        break;
+    case CommandLineFault::NothingToDo:
+        reason = L"--mode か起動するプログラムを指定して下さい。";
+        break;
+    case CommandLineFault::NotAlone:
+        reason = L"このオプションは単独で指定して下さい。";
+        break;
+    }
+    return L"コマンドラインが正しくありません: " + error.argument + L"\n" + reason + L"\n" + kUsageHint;
 }
 
-std::wstring MissingModeMessage(const ModeArgument& mode) { return L"指定された解像度はありません: " + mode.text; }
+std::wstring MissingModeMessage(const ModeArgument& mode) {
+    return L"指定された解像度はありません: " + mode.text + L"\n" + kUsageHint;
+}
+
+std::wstring ProgramVersionLine() { return std::wstring(L"ResoLaunch ") + kResoLaunchVersion; }
 
 std::wstring CommandLineUsage() {
-    return L"使い方:\r\n"
+    return ProgramVersionLine() + L"\r\n"
+           L"使い方:\r\n"
            L"  ResoLaunch.exe [--mode=幅x高さ[x色数]] [--x=X --y=Y] [--restore-on-exit] [--] [プログラム [引数...]]\r\n"
            L"  ResoLaunch.exe --restore\r\n"
            L"  ResoLaunch.exe --list\r\n"
            L"  ResoLaunch.exe --help\r\n"
+           L"  ResoLaunch.exe --version\r\n"
            L"\r\n"
            L"  --mode=幅x高さ[x色数]  画面をその解像度に切り替えます (例: --mode=800x600x16)。\r\n"
            L"                         色数を省くと、今の色数か、その大きさで最も多い色数になります。\r\n"
@@ -204,7 +243,8 @@ std::wstring CommandLineUsage() {
            L"  --                     ここから後はすべて起動するプログラムとその引数です。\r\n"
            L"  --restore              Windows に保存されている元の解像度に戻します。\r\n"
            L"  --list                 解像度の一覧を表示します。\r\n"
-           L"  --help                 この説明を表示します。\r\n"
+           L"  --help                 この説明を表示します (/?、-?、-h も同じです)。\r\n"
+           L"  --version              バージョンを表示します。\r\n"
            L"\r\n"
            L"終了コード: 0 成功、1 再起動が必要、2 解像度を変更できなかった、3 コマンドラインの誤り、4 起動の失敗\r\n"
            L"引数なしで起動すると、いつものウィンドウが開きます。\r\n";

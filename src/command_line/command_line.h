@@ -17,7 +17,8 @@ struct CommandLineRequest {
         Run,      // switch and/or start a program
         Restore,  // --restore
         List,     // --list
-        Help,     // --help
+        Help,     // --help, /?, -?, -h
+        Version,  // --version
     };
     Action action = Action::Window;
     std::optional<ModeArgument> mode;
@@ -30,9 +31,22 @@ struct CommandLineRequest {
     friend bool operator==(const CommandLineRequest&, const CommandLineRequest&) = default;
 };
 
+// Why a command line cannot be run.
+enum class CommandLineFault {
+    UnknownOption,
+    RepeatedOption,
+    BadValue,
+    XWithoutY,            // --x without --y, or the reverse
+    NoProgram,            // --x/--y or --restore-on-exit without a program
+    RestoreWithoutMode,   // --restore-on-exit without --mode
+    NothingToDo,          // neither --mode nor a program
+    NotAlone,             // an option that stands alone, with anything else
+};
+
 // A command line that cannot be run; `argument` is the one at fault.
 struct CommandLineError {
     std::wstring argument;
+    CommandLineFault fault = CommandLineFault::UnknownOption;
     friend bool operator==(const CommandLineError&, const CommandLineError&) = default;
 };
 
@@ -41,19 +55,22 @@ using ParsedCommandLine = std::variant<CommandLineRequest, CommandLineError>;
 // Reads ResoLaunch's own command line, as the system hands it over (the
 // program's own name first):
 //   [--mode=WxH[xBITS]] [--x=N --y=N] [--restore-on-exit] [--] [PROGRAM [ARGUMENTS...]]
-//   --restore | --list | --help
+//   --restore | --list | --help (/?, -?, -h) | --version
 // Options are exactly these, in lower case, each at most once, before the
 // program. The program is the rest of the line from the first argument that
 // does not begin with "-" (or from after "--", blanks dropped), exactly as
 // typed. Sizes, depth and positions are written as in the X and Y boxes.
 ParsedCommandLine ParseCommandLine(std::wstring_view commandLine);
 
-// The message for a line that cannot be run.
+// The message for a line that cannot be run: the argument at fault, the
+// reason, and where the usage is.
 std::wstring BadCommandLineMessage(const CommandLineError& error);
-// The message for a mode the display-mode table does not hold.
+// The message for a mode the display-mode table does not hold, and where the usage is.
 std::wstring MissingModeMessage(const ModeArgument& mode);
 
-// The usage, in Japanese.
+// "ResoLaunch 0.2.0": the program and its version.
+std::wstring ProgramVersionLine();
+// The version line, then the usage, in Japanese.
 std::wstring CommandLineUsage();
 
 }  // namespace resolaunch

@@ -24,13 +24,13 @@ bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 }  // namespace
 
-void CommandOutput::Write(StdStream stream, const std::wstring& text) {
+void CommandOutput::Write(StdStream stream, const std::wstring& text, MessageKind kind) {
     if (streams_.TargetOf(stream) == StreamTarget::FileOrPipe) {
         streams_.WriteBytes(stream, Encoded(AsLines(text)));
     } else if (streams_.AttachParentConsole()) {
         streams_.WriteToConsole(stream, AsLines(text));
     } else {
-        streams_.ShowMessageBox(text);
+        streams_.ShowMessageBox(text, kind);
     }
 }
 

@@ -14,13 +14,15 @@ class CommandOutput {
 public:
     CommandOutput(StdStreams& streams, AnsiCodec& codec) : streams_(streams), codec_(codec) {}
 
-    // To standard output: the list, the usage.
-    void Print(const std::wstring& text) { Write(StdStream::Output, text); }
-    // To standard error: what went wrong.
-    void Report(const std::wstring& message) { Write(StdStream::Error, message); }
+    // To standard output: the list, the usage, the version.
+    void Print(const std::wstring& text) { Write(StdStream::Output, text, MessageKind::Information); }
+    // To standard error: what went wrong, or a warning.
+    void Report(const std::wstring& message, MessageKind kind = MessageKind::Error) {
+        Write(StdStream::Error, message, kind);
+    }
 
 private:
-    void Write(StdStream stream, const std::wstring& text);
+    void Write(StdStream stream, const std::wstring& text, MessageKind kind);
     // The text in the code page, a character it lacks as "?".
     std::string Encoded(const std::wstring& text);
 

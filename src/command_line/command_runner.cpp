@@ -22,6 +22,9 @@ public:
         case CommandLineRequest::Action::Help:
             output_.Print(CommandLineUsage());
             return kExitDone;
+        case CommandLineRequest::Action::Version:
+            output_.Print(ProgramVersionLine());
+            return kExitDone;
         case CommandLineRequest::Action::List:
             output_.Print(ModeList());
             return kExitDone;
@@ -88,6 +91,8 @@ private:
         const StartOutcome outcome =
             launch_.Start(LaunchRequest{program, position, false, 0}, [&](const LaunchWaitOver& over) { waitOver = over; });
         if (!outcome.started) {
+            // Nothing half done: this line's own switch goes back, with or without --restore-on-exit.
+            restoreOnEnd_.SetEnabled(true);
             CheckRestore(launch_.RestoreIfOwed());
             Fail(StartFailedMessage(program, outcome.failureReason), kExitStartFailed);
             return;
@@ -117,7 +122,7 @@ private:
     }
 
     void Fail(const std::wstring& message, int exitCode) {
-        output_.Report(message);
+        output_.Report(message, exitCode == kExitRestartNeeded ? MessageKind::Warning : MessageKind::Error);
         exitCode_ = std::max(exitCode_, exitCode);
     }
 

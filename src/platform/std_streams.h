@@ -14,6 +14,9 @@ enum class StreamTarget {
     None,        // no handle at all, as for a program started from a shortcut
 };
 
+// What a message box says, shown by its icon.
+enum class MessageKind { Information, Warning, Error };
+
 // The program's standard output and error, its parent's console, and the
 // message box when there is neither.
 class StdStreams {
@@ -28,8 +31,8 @@ public:
     virtual bool AttachParentConsole() = 0;
     virtual void WriteToConsole(StdStream stream, std::wstring_view text) = 0;
 
-    // A message box titled "ResoLaunch", with one OK button.
-    virtual void ShowMessageBox(const std::wstring& text) = 0;
+    // A message box titled "ResoLaunch", with one OK button and the icon of its kind.
+    virtual void ShowMessageBox(const std::wstring& text, MessageKind kind) = 0;
 };
 
 }  // namespace resolaunch

@@ -62,8 +62,11 @@ void Win32StdStreams::WriteToConsole(StdStream, std::wstring_view text) {
     }
 }
 
-void Win32StdStreams::ShowMessageBox(const std::wstring& text) {
-    ::MessageBoxW(nullptr, text.c_str(), L"ResoLaunch", MB_OK);
+void Win32StdStreams::ShowMessageBox(const std::wstring& text, MessageKind kind) {
+    const UINT icon = kind == MessageKind::Error     ? MB_ICONERROR
+                      : kind == MessageKind::Warning ? MB_ICONWARNING
+                                                     : MB_ICONINFORMATION;
+    ::MessageBoxW(nullptr, text.c_str(), L"ResoLaunch", MB_OK | icon);
 }
 
 }  // namespace resolaunch

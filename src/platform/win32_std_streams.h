@@ -13,7 +13,7 @@ public:
     void WriteBytes(StdStream stream, std::string_view bytes) override;
     bool AttachParentConsole() override;
     void WriteToConsole(StdStream stream, std::wstring_view text) override;
-    void ShowMessageBox(const std::wstring& text) override;
+    void ShowMessageBox(const std::wstring& text, MessageKind kind) override;
 
 private:
     bool attachTried_ = false;

@@ -212,6 +212,15 @@ TEST_F(CommandLine, ASwitchTo640x480LeavesTheDesktopSessionRunning) {
     EXPECT_EQ(list.ExitCode(), 0u) << "a new program no longer runs in the session";
 }
 
+// A line that switched and whose program cannot start leaves nothing half done.
+TEST_F(CommandLine, AProgramThatCannotStartPutsTheScreenBack) {
+    ProductRun run;
+    ASSERT_TRUE(RunToEnd(run, L"--mode=800x600 -- " + Scratch(L"absent\\nothing.exe")));
+    EXPECT_EQ(run.ExitCode(), 4u);
+    EXPECT_EQ(CurrentScreenSize(), kDesktopSize);
+    EXPECT_EQ(Utf8(run.Err()).rfind(Utf8(L"起動に失敗しました。(ToT)\r\n"), 0), 0u) << Utf8(run.Err());
+}
+
 TEST_F(CommandLine, RestoreReturnsToTheDesktopsMode) {
     DEVMODEA mode{};
     mode.dmSize = sizeof(mode);
@@ -243,14 +252,17 @@ TEST_F(CommandLine, ListWritesTheWindowsListWithIndexes) {
 }
 
 TEST_F(CommandLine, BadLinesEndWithCode3AndChangeNothing) {
+    const std::wstring kUsageHint = L"使い方は ResoLaunch.exe --help で表示します。\r\n";
     const struct {
         std::wstring arguments;
         std::wstring message;
     } cases[] = {
-        {L"--mode=800x600 --fullscreen " + Quoted(game_), L"コマンドラインが正しくありません: --fullscreen\r\n"},
-        {L"--x=37 " + Quoted(game_), L"コマンドラインが正しくありません: --x=37\r\n"},
-        {L"--mode=1234x567 --restore-on-exit " + Quoted(game_), L"指定された解像度はありません: 1234x567\r\n"},
-        {L"--list --help", L"コマンドラインが正しくありません: --help\r\n"},
+        {L"--mode=800x600 --fullscreen " + Quoted(game_),
+         L"コマンドラインが正しくありません: --fullscreen\r\nこのオプションはありません。\r\n" + kUsageHint},
+        {L"--x=37 " + Quoted(game_),
+         L"コマンドラインが正しくありません: --x=37\r\n--x と --y は両方とも指定して下さい。\r\n" + kUsageHint},
+        {L"--mode=1234x567 --restore-on-exit " + Quoted(game_), L"指定された解像度はありません: 1234x567\r\n" + kUsageHint},
+        {L"--list --help", L"コマンドラインが正しくありません: --help\r\nこのオプションは単独で指定して下さい。\r\n" + kUsageHint},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8(c.arguments));

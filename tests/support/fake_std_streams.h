@@ -26,8 +26,9 @@ public:
         console[stream] += text;
         Note(stream == StdStream::Output ? L"console out" : L"console err");
     }
-    void ShowMessageBox(const std::wstring& text) override {
+    void ShowMessageBox(const std::wstring& text, MessageKind kind) override {
         boxes.push_back(text);
+        boxKinds.push_back(kind);
         Note(L"box");
     }
 
@@ -38,6 +39,7 @@ public:
     std::map<StdStream, std::string> bytes;
     std::map<StdStream, std::wstring> console;
     std::vector<std::wstring> boxes;
+    std::vector<MessageKind> boxKinds;
 
 private:
     void Note(const wchar_t* what) {

@@ -70,54 +70,63 @@ TEST(ParseCommandLine, ValuesAreReadAsTheBoxesReadThem) {
 TEST(ParseCommandLine, OptionsThatStandAlone) {
     EXPECT_EQ(Good(L"R.exe --restore").action, Action::Restore);
     EXPECT_EQ(Good(L"R.exe --list").action, Action::List);
-    EXPECT_EQ(Good(L"R.exe  --help ").action, Action::Help);
+    for (const wchar_t* help : {L"R.exe  --help ", L"R.exe /?", L"R.exe -?", L"R.exe -h"}) {
+        EXPECT_EQ(Good(help).action, Action::Help) << Utf8(help);
+    }
+    EXPECT_EQ(Good(L"R.exe --version").action, Action::Version);
 }
 
 TEST(ParseCommandLine, BadLinesNameTheArgumentAtFault) {
+    using enum CommandLineFault;
     const struct {
         const wchar_t* line;
         const wchar_t* fault;
+        CommandLineFault reason;
     } cases[] = {
         // unknown, misspelt or repeated options
-        {L"R.exe --mode=800x600 --fullscreen g", L"--fullscreen"},
-        {L"R.exe --Mode=800x600 g", L"--Mode=800x600"},
-        {L"R.exe --mode 800x600 g", L"--mode"},
-        {L"R.exe --restore-on-exit=1 --mode=1x1 g", L"--restore-on-exit=1"},
-        {L"R.exe -x=1 -y=2 g", L"-x=1"},
-        {L"R.exe - g", L"-"},
-        {L"R.exe --x=1 --y=2 --x=3 g", L"--x=3"},
-        {L"R.exe --mode=1x1 --mode=2x2 g", L"--mode=2x2"},
+        {L"R.exe --mode=800x600 --fullscreen g", L"--fullscreen", UnknownOption},
+        {L"R.exe --Mode=800x600 g", L"--Mode=800x600", UnknownOption},
+        {L"R.exe --mode 800x600 g", L"--mode", UnknownOption},
+        {L"R.exe --restore-on-exit=1 --mode=1x1 g", L"--restore-on-exit=1", UnknownOption},
+        {L"R.exe -x=1 -y=2 g", L"-x=1", UnknownOption},
+        {L"R.exe - g", L"-", UnknownOption},
+        {L"R.exe --x=1 --y=2 --x=3 g", L"--x=3", RepeatedOption},
+        {L"R.exe --mode=1x1 --mode=2x2 g", L"--mode=2x2", RepeatedOption},
         // malformed values
-        {L"R.exe --mode=800 g", L"--mode=800"},
-        {L"R.exe --mode=800x g", L"--mode=800x"},
-        {L"R.exe --mode=x600 g", L"--mode=x600"},
-        {L"R.exe --mode=800x600x16x1 g", L"--mode=800x600x16x1"},
-        {L"R.exe --mode=800*600 g", L"--mode=800*600"},
-        {L"R.exe --mode=800x600x g", L"--mode=800x600x"},
-        {L"R.exe --mode=99999999999x600 g", L"--mode=99999999999x600"},
-        {L"R.exe --x=1.5 --y=0 g", L"--x=1.5"},
-        {L"R.exe --x= --y=0 g", L"--x="},
-        {L"R.exe --x=0 --y=abc g", L"--y=abc"},
+        {L"R.exe --mode=800 g", L"--mode=800", BadValue},
+        {L"R.exe --mode=800x g", L"--mode=800x", BadValue},
+        {L"R.exe --mode=x600 g", L"--mode=x600", BadValue},
+        {L"R.exe --mode=800x600x16x1 g", L"--mode=800x600x16x1", BadValue},
+        {L"R.exe --mode=800*600 g", L"--mode=800*600", BadValue},
+        {L"R.exe --mode=800x600x g", L"--mode=800x600x", BadValue},
+        {L"R.exe --mode=99999999999x600 g", L"--mode=99999999999x600", BadValue},
+        {L"R.exe --x=1.5 --y=0 g", L"--x=1.5", BadValue},
+        {L"R.exe --x= --y=0 g", L"--x=", BadValue},
+        {L"R.exe --x=0 --y=abc g", L"--y=abc", BadValue},
         // options that need others
-        {L"R.exe --x=1 g", L"--x=1"},
-        {L"R.exe --y=1 g", L"--y=1"},
-        {L"R.exe --mode=800x600 --x=1 --y=2", L"--x=1"},
-        {L"R.exe --mode=800x600 --restore-on-exit", L"--restore-on-exit"},
-        {L"R.exe --restore-on-exit g", L"--restore-on-exit"},
-        {L"R.exe --", L"--"},
-        {L"R.exe --x=1 --y=2 --", L"--x=1"},
+        {L"R.exe --x=1 g", L"--x=1", XWithoutY},
+        {L"R.exe --y=1 g", L"--y=1", XWithoutY},
+        {L"R.exe --mode=800x600 --x=1 --y=2", L"--x=1", NoProgram},
+        {L"R.exe --mode=800x600 --restore-on-exit", L"--restore-on-exit", NoProgram},
+        {L"R.exe --restore-on-exit g", L"--restore-on-exit", RestoreWithoutMode},
+        {L"R.exe --", L"--", NothingToDo},
+        {L"R.exe --x=1 --y=2 --", L"--x=1", NoProgram},
         // options that stand alone, with anything else
-        {L"R.exe --restore --list", L"--list"},
-        {L"R.exe --list game.exe", L"game.exe"},
-        {L"R.exe --help --", L"--"},
-        {L"R.exe --mode=800x600 --restore", L"--restore"},
-        {L"R.exe --restore --restore", L"--restore"},
-        {L"R.exe --restore \"", L"\""},  // an argument that reads as nothing, as typed
+        {L"R.exe --restore --list", L"--list", NotAlone},
+        {L"R.exe --list game.exe", L"game.exe", NotAlone},
+        {L"R.exe --help --", L"--", NotAlone},
+        {L"R.exe --mode=800x600 --restore", L"--restore", NotAlone},
+        {L"R.exe --restore --restore", L"--restore", RepeatedOption},
+        {L"R.exe --restore \"", L"\"", NotAlone},  // an argument that reads as nothing, as typed
+        {L"R.exe /? --list", L"--list", NotAlone},
+        {L"R.exe --version -h", L"-h", NotAlone},
+        {L"R.exe -H", L"-H", UnknownOption},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = ParseCommandLine(c.line);
         ASSERT_TRUE(std::holds_alternative<CommandLineError>(parsed)) << Utf8(c.line) << " was taken";
         EXPECT_EQ(std::get<CommandLineError>(parsed).argument, c.fault) << Utf8(c.line);
+        EXPECT_EQ(std::get<CommandLineError>(parsed).fault, c.reason) << Utf8(c.line);
     }
 }
 
@@ -132,8 +141,26 @@ TEST(ParseCommandLine, QuotesAndBackslashesAsWindowsProgramsReadThem) {
 }
 
 TEST(CommandLineMessages, InTheProgramsWords) {
-    EXPECT_EQ(BadCommandLineMessage({L"--fullscreen"}), L"コマンドラインが正しくありません: --fullscreen");
-    EXPECT_EQ(MissingModeMessage({123, 45, std::nullopt, L"123x45"}), L"指定された解像度はありません: 123x45");
+    const std::wstring hint = L"\n使い方は ResoLaunch.exe --help で表示します。";
+    const struct {
+        CommandLineFault fault;
+        const wchar_t* reason;
+    } reasons[] = {
+        {CommandLineFault::UnknownOption, L"このオプションはありません。"},
+        {CommandLineFault::RepeatedOption, L"同じオプションが二度指定されています。"},
+        {CommandLineFault::BadValue, L"値が正しくありません。"},
+        {CommandLineFault::XWithoutY, L"--x と --y は両方とも指定して下さい。"},
+        {CommandLineFault::NoProgram, L"起動するプログラムがありません。"},
+        {CommandLineFault::RestoreWithoutMode, L"--restore-on-exit には --mode が必要です。"},
+        {CommandLineFault::NothingToDo, L"--mode か起動するプログラムを指定して下さい。"},
+        {CommandLineFault::NotAlone, L"このオプションは単独で指定して下さい。"},
+    };
+    for (const auto& r : reasons) {
+        EXPECT_EQ(BadCommandLineMessage({L"--z", r.fault}),
+                  L"コマンドラインが正しくありません: --z\n" + std::wstring(r.reason) + hint);
+    }
+    EXPECT_EQ(MissingModeMessage({123, 45, std::nullopt, L"123x45"}), L"指定された解像度はありません: 123x45" + hint);
+    EXPECT_EQ(CommandLineUsage().substr(0, 18), L"ResoLaunch 0.2.0\r\n");
 }
 
 }  // namespace

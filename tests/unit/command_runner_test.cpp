@@ -84,10 +84,13 @@ TEST_F(CommandRunnerTest, BadLinesAndMissingModesChangeNothing) {
         const wchar_t* line;
         const wchar_t* message;
     } cases[] = {
-        {L"R.exe --mode=800x600 --fullscreen game.exe", L"コマンドラインが正しくありません: --fullscreen\r\n"},
-        {L"R.exe --x=1 game.exe", L"コマンドラインが正しくありません: --x=1\r\n"},
-        {L"R.exe --mode=1234x567 game.exe", L"指定された解像度はありません: 1234x567\r\n"},
-        {L"R.exe --mode=800x600x24 --restore-on-exit game.exe", L"指定された解像度はありません: 800x600x24\r\n"},
+        {L"R.exe --mode=800x600 --fullscreen game.exe",
+         L"コマンドラインが正しくありません: --fullscreen\r\nこのオプションはありません。\r\n"
+         L"使い方は ResoLaunch.exe --help で表示します。\r\n"},
+        {L"R.exe --x=1 game.exe", L"コマンドラインが正しくありません: --x=1\r\n--x と --y は両方とも指定して下さい。\r\n"
+                                  L"使い方は ResoLaunch.exe --help で表示します。\r\n"},
+        {L"R.exe --mode=1234x567 game.exe",
+         L"指定された解像度はありません: 1234x567\r\n使い方は ResoLaunch.exe --help で表示します。\r\n"},
     };
     for (const auto& c : cases) {
         streams.bytes.clear();
@@ -120,11 +123,17 @@ TEST_F(CommandRunnerTest, AStartThatFailsRestoresFirstAndGivesTheHighestCode) {
     EXPECT_THAT(log, ElementsAre(L"switch", L"start C:\\absent.exe", L"restore", L"stderr"));
     EXPECT_EQ(Errors(), L"起動に失敗しました。(ToT)\r\nC:\\absent.exe\r\nthe reason\r\n");
 
+    // Nothing half done: without --restore-on-exit too.
+    log.clear();
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 C:\\absent.exe"), kExitStartFailed);
+    EXPECT_THAT(log, ElementsAre(L"switch", L"start C:\\absent.exe", L"restore", L"stderr"));
+    EXPECT_TRUE(AtDefault());
+
     streams.bytes.clear();
     log.clear();
     display.switchResult = 1;
     EXPECT_EQ(Run(L"R.exe --mode=800x600 C:\\absent.exe"), kExitStartFailed) << "4 over 1";
-    EXPECT_THAT(log, ElementsAre(L"switch", L"stderr", L"start C:\\absent.exe", L"stderr")) << "no restore asked";
+    EXPECT_THAT(log, ElementsAre(L"switch", L"stderr", L"start C:\\absent.exe", L"stderr")) << "nothing to restore";
 }
 
 TEST_F(CommandRunnerTest, PlacingWaitsForTheFamilysWindowOnlyAndNeverTakesTheForeground) {
@@ -171,10 +180,23 @@ TEST_F(CommandRunnerTest, ListWritesEveryModeAsTheWindowListsIt) {
     EXPECT_EQ(streams.bytes[StdStream::Output].substr(0, 6), "0\t 640") << "bytes in code page 932";
 }
 
-TEST_F(CommandRunnerTest, HelpWritesTheUsage) {
-    EXPECT_EQ(Run(L"R.exe --help"), kExitDone);
+TEST_F(CommandRunnerTest, HelpWritesTheUsageAndVersionTheVersion) {
+    EXPECT_EQ(Run(L"R.exe /?"), kExitDone);
     EXPECT_EQ(codec.Decode(streams.bytes[StdStream::Output]), CommandLineUsage());
+    streams.bytes.clear();
+    EXPECT_EQ(Run(L"R.exe --version"), kExitDone);
+    EXPECT_EQ(streams.bytes[StdStream::Output], "ResoLaunch 0.2.0\r\n");
     EXPECT_THAT(display.changeCalls, IsEmpty());
+}
+
+TEST_F(CommandRunnerTest, EachBoxHasTheIconOfItsMessage) {
+    streams.targets[StdStream::Output] = StreamTarget::None;  // started from a shortcut: boxes
+    streams.targets[StdStream::Error] = StreamTarget::None;
+    display.switchResult = 1;
+    Run(L"R.exe --mode=800x600 game.exe");
+    Run(L"R.exe --fullscreen");
+    Run(L"R.exe --version");
+    EXPECT_THAT(streams.boxKinds, ElementsAre(MessageKind::Warning, MessageKind::Error, MessageKind::Information));
 }
 
 // Where the text goes, stream by stream.
