@@ -17,6 +17,9 @@ inline constexpr const wchar_t* kNoProgramMessage = L"実行ファイル名を�
 inline constexpr const wchar_t* kShortcutMadeMessage = L"ショートカットを作成しました。";
 inline constexpr const wchar_t* kShortcutFailedMessage = L"ショートカットを作成できませんでした。(ToT)";
 
+inline constexpr const wchar_t* kCopyrightLine = L"\u00A9 2026 ResoLaunch developers";
+inline constexpr const wchar_t* kLicenceLine = L"MIT License";
+
 // A start that failed: the command on the next line, then the system's reason.
 inline std::wstring StartFailedMessage(const std::wstring& command, const std::wstring& reason) {
     return std::wstring(kStartFailedMessage) + L"\n" + command + L"\n" + reason;

@@ -4,6 +4,7 @@
 
 #include "base/scope_exit.h"
 #include "flows/mode_switch.h"
+#include "resolaunch_version.h"
 #include "text/messages.h"
 #include "text/screen_coordinate.h"
 #include "window/handler_boundary.h"
@@ -57,6 +58,11 @@ void Form1::SystemMenuCommand(uint32_t command) {
         ToggleRestoreOnEnd();
     } else if (command == kCreateShortcutCommand) {
         RunFlow([&] { CreateShortcut(); });
+    } else if (command == kAboutCommand) {
+        RunFlow([&] {
+            messages_.ShowMessage(L"ResoLaunch " + std::wstring(kResoLaunchVersion) + L"\n" + kCopyrightLine + L"\n" +
+                                  kLicenceLine);
+        });
     }
 }
 

@@ -51,8 +51,9 @@ public:
     // (its boxes, its dialog, a launch's wait for the program's window), only
     // 終了 and 解像度を戻す＞終了 act; other clicks are ignored.
     void Click(ControlId button) override;
-    // Toggles "ゲーム終了時に解像度を戻す" and remembers the choice, or makes
-    // a desktop shortcut of the window's values ("ショートカットを作成...").
+    // Toggles "ゲーム終了時に解像度を戻す" and remembers the choice, makes a
+    // desktop shortcut of the window's values ("ショートカットを作成..."), or
+    // shows the version, copyright and licence ("バージョン情報...").
     // Ignored while a click's flow runs.
     void SystemMenuCommand(uint32_t command) override;
     // A launch has ended: the screen goes back when the user asked for it.

@@ -97,6 +97,7 @@ constexpr const ControlSpec& FormControl(ControlId id) {
 // so that other tools can send them as WM_SYSCOMMAND.
 inline constexpr uint32_t kRestoreOnEndCommand = 0x0010;
 inline constexpr uint32_t kCreateShortcutCommand = 0x0020;
+inline constexpr uint32_t kAboutCommand = 0x0030;
 
 struct MenuItemSpec {
     uint32_t command;
@@ -104,11 +105,13 @@ struct MenuItemSpec {
     bool checkable;
 };
 
-inline constexpr std::array<MenuItemSpec, 2> kSystemMenuItems{{
+inline constexpr std::array<MenuItemSpec, 3> kSystemMenuItems{{
     // Put the screen back to the default mode when the started program ends.
     {kRestoreOnEndCommand, L"ゲーム終了時に解像度を戻す", true},
     // A desktop shortcut that does what 解像度変更＞起動 would, with these values.
     {kCreateShortcutCommand, L"ショートカットを作成...", false},
+    // The version, the copyright and the licence.
+    {kAboutCommand, L"バージョン情報...", false},
 }};
 
 // Twips to pixels at `dpi`, rounded to the nearest pixel as MulDiv does.

@@ -18,6 +18,7 @@ namespace resolaunch::e2e {
 namespace {
 
 constexpr UINT kCreateShortcutCommand = 0x0020;
+constexpr UINT kAboutCommand = 0x0030;
 constexpr DWORD kBadCommandLine = 3;
 constexpr const wchar_t* kGameTitle = L"CommandLineGame";
 
@@ -339,6 +340,14 @@ TEST_F(CommandLine, TheSystemMenuMakesADesktopShortcutOfTheWindowsValues) {
     EXPECT_EQ(Utf8(fields.arguments), Utf8(L"--mode=800x600x32 --x=37 --y=41 --restore-on-exit -- " + game_));
     EXPECT_TRUE(SameText(fields.workingFolder, ParentOf(game_))) << Utf8(fields.workingFolder);
     EXPECT_FALSE(PathExists(app_.SettingsPath())) << "making a shortcut saved path.txt";
+}
+
+TEST_F(CommandLine, TheVersionItemShowsTheVersionCopyrightAndLicence) {
+    ASSERT_TRUE(StartProgram());
+    ASSERT_TRUE(::PostMessageW(app_.Main(), WM_SYSCOMMAND, kAboutCommand, 0));
+    EXPECT_TRUE(MessageShown(L"ResoLaunch 0.2.0\n\u00A9 2026 ResoLaunch developers\nMIT License"));
+    ASSERT_TRUE(DismissMessage());
+    EXPECT_TRUE(StillRunningAndShown());
 }
 
 // A command line typed with a relative path still starts from the shortcut,
