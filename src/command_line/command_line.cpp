@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "resolaunch_version.h"
@@ -191,34 +193,20 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
 }
 
 std::wstring BadCommandLineMessage(const CommandLineError& error) {
-    const wchar_t* reason = L"";
-    switch (error.fault) {
-    case CommandLineFault::UnknownOption:
-        reason = L"このオプションはありません。";
-        break;
-    case CommandLineFault::RepeatedOption:
-        reason = L"同じオプションが二度指定されています。";
-        break;
-    case CommandLineFault::BadValue:
-        reason = L"値が正しくありません。";
-        break;
-    case CommandLineFault::XWithoutY:
-        reason = L"--x と --y は両方とも指定して下さい。";
-        break;
-    case CommandLineFault::NoProgram:
-        reason = L"起動するプログラムがありません。";
-        break;
-    case CommandLineFault::RestoreWithoutMode:
-        reason = L"--restore-on-exit には --mode が必要です。";
-        break;
-    case CommandLineFault::NothingToDo:
-        reason = L"--mode か起動するプログラムを指定して下さい。";
-        break;
-    case CommandLineFault::NotAlone:
-        reason = L"このオプションは単独で指定して下さい。";
-        break;
-    }
-    return L"コマンドラインが正しくありません: " + error.argument + L"\n" + reason + L"\n" + kUsageHint;
+    static constexpr std::pair<CommandLineFault, const wchar_t*> kReasons[] = {
+        {CommandLineFault::UnknownOption, L"このオプションはありません。"},
+        {CommandLineFault::RepeatedOption, L"同じオプションが二度指定されています。"},
+        {CommandLineFault::BadValue, L"値が正しくありません。"},
+        {CommandLineFault::XWithoutY, L"--x と --y は両方とも指定して下さい。"},
+        {CommandLineFault::NoProgram, L"起動するプログラムがありません。"},
+        {CommandLineFault::RestoreWithoutMode, L"--restore-on-exit には --mode が必要です。"},
+        {CommandLineFault::NothingToDo, L"--mode か起動するプログラムを指定して下さい。"},
+        {CommandLineFault::NotAlone, L"このオプションは単独で指定して下さい。"},
+    };
+    const auto reason = std::find_if(std::begin(kReasons), std::end(kReasons),
+                                     [&](const auto& entry) { return entry.first == error.fault; });
+    const std::wstring because = reason != std::end(kReasons) ? reason->second : L"";
+    return L"コマンドラインが正しくありません: " + error.argument + L"\n" + because + L"\n" + kUsageHint;
 }
 
 std::wstring MissingModeMessage(const ModeArgument& mode) {
