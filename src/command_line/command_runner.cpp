@@ -92,8 +92,7 @@ private:
             launch_.Start(LaunchRequest{program, position, false, 0}, [&](const LaunchWaitOver& over) { waitOver = over; });
         if (!outcome.started) {
             // Nothing half done: this line's own switch goes back, with or without --restore-on-exit.
-            restoreOnEnd_.SetEnabled(true);
-            CheckRestore(launch_.RestoreIfOwed());
+            CheckRestore(launch_.UndoSwitch());
             Fail(StartFailedMessage(program, outcome.failureReason), kExitStartFailed);
             return;
         }

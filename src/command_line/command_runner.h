@@ -2,10 +2,10 @@
 
 #include "command_line/command_line.h"
 #include "command_line/command_output.h"
-#include "platform/loop_ticker.h"
 #include "modes/module1.h"
 #include "platform/desktop.h"
 #include "platform/launch_family.h"
+#include "platform/loop_ticker.h"
 #include "platform/message_loop.h"
 #include "platform/program_starter.h"
 

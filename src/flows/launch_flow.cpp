@@ -71,8 +71,8 @@ std::optional<int32_t> LaunchFlow::LaunchEnded(LaunchId launch) {
     return modes_.RestoreDisplayMode();
 }
 
-std::optional<int32_t> LaunchFlow::RestoreIfOwed() {
-    if (!restoreOnEnd_.TakeRestore(modes_.CurrentDisplayMode())) {
+std::optional<int32_t> LaunchFlow::UndoSwitch() {
+    if (!restoreOnEnd_.TakeUndo(modes_.CurrentDisplayMode())) {
         return std::nullopt;
     }
     return modes_.RestoreDisplayMode();

@@ -7,11 +7,11 @@
 #include <string>
 #include <utility>
 
-#include "platform/loop_ticker.h"
 #include "follow/restore_on_end.h"
 #include "modes/module1.h"
 #include "platform/desktop.h"
 #include "platform/launch_family.h"
+#include "platform/loop_ticker.h"
 #include "platform/program_starter.h"
 
 namespace resolaunch {
@@ -56,8 +56,9 @@ public:
     // A followed launch has ended: the screen goes back when that is owed.
     // The restore's result when one was made.
     std::optional<int32_t> LaunchEnded(LaunchId launch);
-    // The screen goes back now when a restore is owed (a start that failed).
-    std::optional<int32_t> RestoreIfOwed();
+    // A start failed: the screen goes back now when ResoLaunch's own switch
+    // is still in effect, whatever the user asked for at the end.
+    std::optional<int32_t> UndoSwitch();
 
 private:
     void LookForWindow();

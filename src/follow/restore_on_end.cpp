@@ -11,8 +11,8 @@ void RestoreOnEnd::Switched(const DisplayMode& mode, int32_t result) {
     }
 }
 
-bool RestoreOnEnd::TakeRestore(const std::optional<DisplayMode>& current) {
-    if (!enabled_ || !owed_ || current != owed_) {
+bool RestoreOnEnd::TakeUndo(const std::optional<DisplayMode>& current) {
+    if (!owed_ || current != owed_) {
         return false;
     }
     owed_.reset();

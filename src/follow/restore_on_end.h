@@ -29,7 +29,10 @@ public:
 
     // The screen is in `current` (nothing when it cannot be told): true when
     // it is to go back now, which settles what was owed.
-    bool TakeRestore(const std::optional<DisplayMode>& current);
+    bool TakeRestore(const std::optional<DisplayMode>& current) { return enabled_ && TakeUndo(current); }
+    // The same whatever the user asked for: undoing ResoLaunch's own switch
+    // when the program it was made for could not start.
+    bool TakeUndo(const std::optional<DisplayMode>& current);
     // The same, when `launch` has ended: only the latest launch counts.
     bool TakeRestoreAtEnd(LaunchId launch, const std::optional<DisplayMode>& current) {
         return launch != 0 && launch == latest_ && TakeRestore(current);

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "flows/launch_flow.h"
-#include "platform/loop_ticker.h"
 #include "follow/restore_on_end.h"
 #include "modes/module1.h"
 #include "platform/desktop.h"
 #include "platform/launch_family.h"
+#include "platform/loop_ticker.h"
 #include "platform/program_starter.h"
 #include "settings/options_file.h"
 #include "settings/settings_store.h"
