@@ -31,23 +31,16 @@ source "$ROOT/scripts/lib/wine.sh"
 wine_session bench-follow xvfb
 
 OUT="$WORK/follow_time.txt"
-printf '@echo off\r\n"%s" "%s" "%s" "%s" --runs %s --wait %s\r\n' "$(win_path "$BUILD_DIR/bench/follow_time.exe")" \
-  "$(win_path "$OUT")" "$(win_path "$BUILD_DIR/ResoLaunch.exe")" \
-  "$(win_path "$BUILD_DIR/tests/e2e/delayed_window.exe")" "$RUNS" "$WAIT_SECONDS" >"$WORK/follow.bat"
-
 echo "== running in the Wine desktop ResoLaunchFollow (display $DISPLAY, about $((WAIT_SECONDS + RUNS * 5)) s)"
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
-wine_start "$(wine_log explorer)" explorer /desktop=ResoLaunchFollow,1024x768 cmd /c "$(win_path "$WORK/follow.bat")"
-EXPLORER_PID=$WINE_PID
-# shellcheck disable=SC2317  # run by wait_for
-explorer_gone() { ! kill -0 "$EXPLORER_PID" 2>/dev/null; }
-if ! wait_for $((WAIT_SECONDS + RUNS * 30 + 120)) explorer_gone; then
-  echo "the benchmark desktop did not finish in time" >&2
+if ! wine_desktop_batch ResoLaunchFollow $((WAIT_SECONDS + RUNS * 30 + 120)) <<<"$(printf '"%s" "%s" "%s" "%s" --runs %s --wait %s' \
+  "$(win_path "$BUILD_DIR/bench/follow_time.exe")" "$(win_path "$OUT")" "$(win_path "$BUILD_DIR/ResoLaunch.exe")" \
+  "$(win_path "$BUILD_DIR/tests/e2e/delayed_window.exe")" "$RUNS" "$WAIT_SECONDS")"; then
   exit 1
 fi
 echo "load average before: $LOAD_BEFORE, after: $(cut -d' ' -f1-3 /proc/loadavg) ($(nproc) processors)"
 if [ ! -f "$OUT" ]; then
-  echo "follow_time.exe wrote no report (see $(wine_log explorer))" >&2
+  echo "follow_time.exe wrote no report (see $(wine_log ResoLaunchFollow))" >&2
   exit 1
 fi
 cat "$OUT"

@@ -49,31 +49,21 @@ wine_session bench xvfb
 CALLS_OUT="$WORK/startup_calls.txt"
 TIME_OUT="$WORK/startup_time.txt"
 LAUNCH_OUT="$WORK/launch_time.txt"
-{
-  printf '@echo off\r\n'
-  printf '"%s" "%s"\r\n' "$(win_path "$BENCH/startup_calls.exe")" "$(win_path "$CALLS_OUT")"
-  printf '"%s" "%s" "%s" "%s" "%s" --runs %s\r\n' "$(win_path "$BENCH/startup_time.exe")" "$(win_path "$TIME_OUT")" \
-    "$(win_path "$APP")" "$(win_path "$BENCH/layout_window.exe")" "$(win_path "$BENCH/bare_window.exe")" "$RUNS"
-  printf '"%s" "%s" "%s" "%s"\r\n' "$(win_path "$BENCH/launch_time.exe")" "$(win_path "$LAUNCH_OUT")" \
-    "$(win_path "$APP")" "$(win_path "$BUILD_DIR/tests/e2e/delayed_window.exe")"
-} | iconv -f UTF-8 -t CP932 >"$WORK/bench.bat"
-
 echo "== running in the Wine desktop ResoLaunchBench (display $DISPLAY, prefix ${WINEPREFIX#"$ROOT/"})"
-EXPLORER_LOG=$(wine_log explorer)
 # Other work on the machine shows in the figures: say how busy it was.
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
-wine_start "$EXPLORER_LOG" explorer /desktop=ResoLaunchBench,1024x768 cmd /c "$(win_path "$WORK/bench.bat")"
-EXPLORER_PID=$WINE_PID
-
 # Each start has its own deadline inside startup_time; this one only guards
 # against a desktop that hangs as a whole.
-# shellcheck disable=SC2317  # run by wait_for
-explorer_gone() { ! kill -0 "$EXPLORER_PID" 2>/dev/null; }
-if ! wait_for $((120 + RUNS * 7 * 15)) explorer_gone; then
-  echo "the benchmark desktop did not finish in time (see $EXPLORER_LOG)" >&2
+COMMANDS=$(
+  printf '"%s" "%s"\n' "$(win_path "$BENCH/startup_calls.exe")" "$(win_path "$CALLS_OUT")"
+  printf '"%s" "%s" "%s" "%s" "%s" --runs %s\n' "$(win_path "$BENCH/startup_time.exe")" "$(win_path "$TIME_OUT")" \
+    "$(win_path "$APP")" "$(win_path "$BENCH/layout_window.exe")" "$(win_path "$BENCH/bare_window.exe")" "$RUNS"
+  printf '"%s" "%s" "%s" "%s"\n' "$(win_path "$BENCH/launch_time.exe")" "$(win_path "$LAUNCH_OUT")" \
+    "$(win_path "$APP")" "$(win_path "$BUILD_DIR/tests/e2e/delayed_window.exe")"
+)
+if ! wine_desktop_batch ResoLaunchBench $((120 + RUNS * 7 * 15)) <<<"$COMMANDS"; then
   exit 1
 fi
-wait "$EXPLORER_PID" 2>/dev/null || true
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "load average before: $LOAD_BEFORE, after: $LOAD_AFTER ($(nproc) processors)"
 

@@ -9,7 +9,8 @@
 # default. Corpora grow in build/fuzz/corpus/TARGET from the starting sets in
 # tests/fuzz/corpus/TARGET. Exits non-zero when a target crashed.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
 seconds=${1:-60}
 shift $(($# > 0 ? 1 : 0))
 targets=("$@")

@@ -3,7 +3,8 @@
 # the exe, a short readme in Japanese and the licence, as a portable Windows
 # download, with SHA256SUMS beside it.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
 
 bash scripts/setup.sh
 cmake --preset mingw >/dev/null

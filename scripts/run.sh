@@ -4,7 +4,8 @@
 # on that display, where display modes really enumerate and switch. Without
 # one: under a private Xvfb, writing a screenshot PNG.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
 
 bash scripts/setup.sh
 cmake --preset mingw >/dev/null

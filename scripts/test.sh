@@ -8,7 +8,10 @@
 # tests that need its result are left out; the script exits non-zero when
 # anything failed.
 set -uo pipefail
-cd "$(dirname "$0")/.." || exit 1
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd) || exit 1
+cd "$ROOT" || exit 1
+# shellcheck source=SCRIPTDIR/lib/gtest.sh
+source scripts/lib/gtest.sh
 
 passed=0
 failed=0
@@ -42,22 +45,21 @@ if cmake --preset mingw >/dev/null && cmake --build --preset mingw; then
   # shellcheck source=SCRIPTDIR/lib/wine.sh
   source scripts/lib/wine.sh
   log=build/mingw/unit-tests-wine.log
-  rm -f "$log.raw" "$log"
+  xml=build/mingw/unit-tests-wine.xml
+  rm -f "$log.raw" "$log" "$xml"
   # Console programs only: no display. Output to a file, not a pipe: Wine's
   # background services would hold a pipe open.
   if wine_session unit none; then
-    wine_run build/mingw/tests/unit/resolaunch_unit_tests.exe >"$log.raw" 2>&1
+    wine_run build/mingw/tests/unit/resolaunch_unit_tests.exe "--gtest_output=xml:$(win_path "$xml")" >"$log.raw" 2>&1
   fi
   wine_session_end
   if [ -f "$log.raw" ]; then tr -d '\r' <"$log.raw" >"$log"; else : >"$log"; fi
   grep -E '^\[  (PASSED|FAILED) +\]|^\[==========\]' "$log"
-  ok=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\.$/\1/p' "$log")
-  bad=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below:$/\1/p' "$log")
-  if [ -z "$ok" ] && [ -z "$bad" ]; then
-    echo "the unit tests did not run under Wine (see $log)" >&2
-    count 0 1
+  if read -r ok bad _ < <(gtest_counts "$xml"); then
+    count "$ok" "$bad"
   else
-    count "${ok:-0}" "${bad:-0}"
+    echo "the unit tests did not run under Wine to their end (see $log)" >&2
+    count 0 1
   fi
 
   echo "== end-to-end tests under Wine"

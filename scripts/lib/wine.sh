@@ -13,13 +13,14 @@
 #
 # Then: wine_run CMD... runs a Wine program in the Japanese locale;
 # wine_start LOG CMD... starts one in the background (its PID in WINE_PID),
-# with its output in LOG; wine_log NAME names a log file in build/logs that
-# is the session's own; win_path PATH gives the Windows path of a file;
-# wait_for SECONDS CMD... waits for CMD to succeed; wine_session_end ends the
-# session before the script does.
+# with its output in LOG; wine_desktop_batch runs batch commands in a Wine
+# virtual desktop and waits for them; wine_log NAME names a log file in
+# build/logs that is the session's own; win_path PATH gives the Windows path
+# of a file; wait_for SECONDS CMD... waits for CMD to succeed;
+# wine_session_end ends the session before the script does.
 
-RESOLAUNCH_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-RESOLAUNCH_LOG_DIR="$RESOLAUNCH_ROOT/build/logs"
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+RESOLAUNCH_LOG_DIR="$ROOT/build/logs"
 # Japanese Windows: ANSI code page 932. Wine reads it when the wineserver starts.
 RESOLAUNCH_WINE_LOCALE=ja_JP.UTF-8
 # Where Debian's fonts-wine puts Wine's own fonts (Marlett, Tahoma, the
@@ -35,6 +36,7 @@ WINE_SESSION=""
 WINE_LOG_PREFIX=""
 WINE_PID=""
 WINE_PIDS=()
+WINE_DESKTOP_STATUS=""
 XVFB_PID=""
 WORK=""
 
@@ -68,6 +70,37 @@ wait_for() {
   done
 }
 
+#   wine_desktop_batch DESKTOP SECONDS < COMMANDS
+#
+# Runs the batch commands read from stdin (UTF-8 text, one command a line) in
+# a 1024x768 Wine virtual desktop named DESKTOP, where display modes really
+# enumerate and switch, and waits up to SECONDS for them to end. Wine's
+# explorer does not pass on the exit status of what it starts: the batch
+# writes the status of its last command to a file, and the function puts it
+# in WINE_DESKTOP_STATUS (empty when the batch did not end in time, then the
+# function fails). Explorer's output goes to the log wine_log DESKTOP.
+wine_desktop_batch() {
+  local desktop=$1 timeout=$2
+  local batch="$WORK/$desktop.cmd" status="$WORK/$desktop.status"
+  rm -f "$status"
+  WINE_DESKTOP_STATUS=""
+  # cmd reads a batch file in the ANSI code page, 932 here.
+  {
+    printf '@echo off\r\n'
+    sed 's/\r*$/\r/'
+    printf 'echo %%ERRORLEVEL%% >"%s"\r\n' "$(win_path "$status")"
+  } | iconv -f UTF-8 -t CP932 >"$batch"
+  wine_start "$(wine_log "$desktop")" explorer "/desktop=$desktop,1024x768" cmd /c "$(win_path "$batch")"
+  # shellcheck disable=SC2317  # run by wait_for
+  _wine_desktop_ended() { [ -s "$status" ]; }
+  if ! wait_for "$timeout" _wine_desktop_ended; then
+    echo "the Wine desktop $desktop did not finish within $timeout s (see $(wine_log "$desktop"))" >&2
+    return 1
+  fi
+  # shellcheck disable=SC2034  # read by the scripts that source this one
+  WINE_DESKTOP_STATUS=$(tr -dc '0-9-' <"$status")
+}
+
 wine_session() {
   local name=$1 display=$2
   case "$display" in xvfb | current | none) ;; *)
@@ -76,7 +109,7 @@ wine_session() {
     ;;
   esac
   WINE_SESSION=$name
-  export WINEPREFIX="${RESOLAUNCH_WINEPREFIX:-$RESOLAUNCH_ROOT/build/wineprefix-$name}"
+  export WINEPREFIX="${RESOLAUNCH_WINEPREFIX:-$ROOT/build/wineprefix-$name}"
   WINE_LOG_PREFIX=${WINEPREFIX##*/}
   WINE_LOG_PREFIX=${WINE_LOG_PREFIX#wineprefix-}
   mkdir -p "$RESOLAUNCH_LOG_DIR"

@@ -1,5 +1,7 @@
 #include "program_fixture.h"
 
+#include <set>
+
 namespace resolaunch::e2e {
 
 std::string SettingsLine(const std::wstring& executable, const std::wstring& x, const std::wstring& y, int index) {
@@ -97,20 +99,33 @@ AssertionResult ProgramFixture::ChangeMode(int index, std::optional<ScreenSize> 
 AssertionResult ProgramFixture::WaitForPlacedTarget(const std::wstring& title, const std::wstring& report,
                                                     HWND* window) const {
     HWND placed = nullptr;
-    if (!WaitUntil([&] { return (placed = WindowTitledAt(title, kX, kY)) != nullptr; }, kSlowStateTimeout)) {
+    // Another window placed instead may be gone by the time the wait is over.
+    std::set<std::string> othersSeen;
+    const auto placedYet = [&] {
+        if ((placed = WindowTitledAt(title, kX, kY)) != nullptr) {
+            return true;
+        }
+        for (HWND other : TopLevelWindows()) {
+            RECT rect{};
+            if (::IsWindowVisible(other) && ::GetWindowRect(other, &rect) && rect.left == kX && rect.top == kY) {
+                DWORD process = 0;
+                ::GetWindowThreadProcessId(other, &process);
+                othersSeen.insert(Describe(other) + " of process " + std::to_string(process));
+            }
+        }
+        return false;
+    };
+    if (!WaitUntil(placedYet, kSlowStateTimeout)) {
         auto failure = AssertionFailure() << "no window \"" << Utf8(title) << "\" at (" << kX << "," << kY
                                           << ") within " << kSlowStateTimeout.count() << " ms";
+        for (const std::string& other : othersSeen) {
+            failure << "; " << other << " was there meanwhile";
+        }
         for (HWND candidate : WindowsTitled(title)) {
             RECT rect{};
             ::GetWindowRect(candidate, &rect);
             failure << "; it is at (" << rect.left << "," << rect.top << ")-(" << rect.right << "," << rect.bottom
                     << ")";
-        }
-        for (HWND other : TopLevelWindows()) {
-            RECT rect{};
-            if (::IsWindowVisible(other) && ::GetWindowRect(other, &rect) && rect.left == kX && rect.top == kY) {
-                failure << "; " << Describe(other) << " is there";
-            }
         }
         for (const TargetStart& start : ReadTargetReport(report)) {
             failure << "; a start " << (start.shown ? "shown" : "not shown") << ", moved " << start.moves.size()
