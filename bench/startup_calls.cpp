@@ -42,6 +42,7 @@ public:
         return found;
     }
     bool CurrentMode(ModeRequest& request) override { return inner_.CurrentMode(request); }
+    bool StoredMode(ModeRequest& request) override { return inner_.StoredMode(request); }
     int32_t ChangeMode(ModeRequest* request, uint32_t flags) override {
         flags == kChangeTest ? ++testCalls : ++otherCalls;
         const Clock::time_point start = Clock::now();

@@ -218,7 +218,7 @@ std::wstring ProgramVersionLine() { return std::wstring(L"ResoLaunch ") + kResoL
 std::wstring CommandLineUsage() {
     return ProgramVersionLine() + L"\r\n"
            L"使い方:\r\n"
-           L"  ResoLaunch.exe [--mode=幅x高さ[x色数]] [--x=X --y=Y] [--restore-on-exit] [--] [プログラム [引数...]]\r\n"
+           L"  ResoLaunch.exe [--mode=幅x高さ[x色数][@リフレッシュレート]] [--x=X --y=Y] [--restore-on-exit] [--] [プログラム [引数...]]\r\n"
            L"  ResoLaunch.exe --restore\r\n"
            L"  ResoLaunch.exe --list\r\n"
            L"  ResoLaunch.exe --help\r\n"
@@ -226,6 +226,8 @@ std::wstring CommandLineUsage() {
            L"\r\n"
            L"  --mode=幅x高さ[x色数]  画面をその解像度に切り替えます (例: --mode=800x600x16)。\r\n"
            L"                         色数を省くと、今の色数か、その大きさで最も多い色数になります。\r\n"
+           L"                         @リフレッシュレート (例: --mode=1280x720@144) でその周波数にします。\r\n"
+           L"                         省くと、一覧にあれば Windows に保存されている周波数になります。\r\n"
            L"  --x=X --y=Y            起動したプログラムのウィンドウをその位置へ移動します。\r\n"
            L"  --restore-on-exit      プログラムが終了したら、元の解像度に戻します (--mode と共に)。\r\n"
            L"  --                     ここから後はすべて起動するプログラムとその引数です。\r\n"

@@ -54,7 +54,7 @@ using ParsedCommandLine = std::variant<CommandLineRequest, CommandLineError>;
 
 // Reads ResoLaunch's own command line, as the system hands it over (the
 // program's own name first):
-//   [--mode=WxH[xBITS]] [--x=N --y=N] [--restore-on-exit] [--] [PROGRAM [ARGUMENTS...]]
+//   [--mode=WxH[xBITS][@HZ]] [--x=N --y=N] [--restore-on-exit] [--] [PROGRAM [ARGUMENTS...]]
 //   --restore | --list | --help (/?, -?, -h) | --version
 // Options are exactly these, in lower case, each at most once, before the
 // program. The program is the rest of the line from the first argument that

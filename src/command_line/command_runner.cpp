@@ -56,7 +56,8 @@ private:
         std::optional<DisplayMode> mode;
         if (request_.mode) {
             modes_.LoadDisplayModes();
-            mode = modes_.FindDisplayMode(request_.mode->width, request_.mode->height, request_.mode->bits);
+            mode = modes_.FindDisplayMode(request_.mode->width, request_.mode->height, request_.mode->bits,
+                                          request_.mode->rate);
             if (!mode) {
                 output_.Report(MissingModeMessage(*request_.mode));
                 return kExitBadCommandLine;
@@ -73,7 +74,7 @@ private:
     }
 
     void Switch(const DisplayMode& mode) {
-        const int32_t result = SwitchToMode(modes_, restoreOnEnd_, mode);
+        const int32_t result = SwitchToMode(modes_, restoreOnEnd_, mode, request_.mode->rate);
         if (const std::optional<std::wstring> report = SwitchReport(result)) {
             Fail(*report, result == kChangeRestart ? kExitRestartNeeded : kExitDisplayFailed);
         }

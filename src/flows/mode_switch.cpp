@@ -17,8 +17,9 @@ std::vector<std::wstring> ListDisplayModes(Module1& modes) {
     return labels;
 }
 
-int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMode& mode) {
-    const int32_t result = modes.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0);
+int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMode& mode,
+                     std::optional<uint32_t> rate) {
+    const int32_t result = modes.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0, rate);
     restoreOnEnd.Switched(mode, result);
     return result;
 }

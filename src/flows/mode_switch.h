@@ -15,8 +15,10 @@ namespace resolaunch {
 std::vector<std::wstring> ListDisplayModes(Module1& modes);
 
 // 解像度変更's switch, for the window and the command line alike: test, then
-// switch for this session only. A switch that worked owes a restore.
-int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMode& mode);
+// switch for this session only, at `rate` when one is given (else as
+// Module1::ApplyDisplayMode picks it). A switch that worked owes a restore.
+int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMode& mode,
+                     std::optional<uint32_t> rate = std::nullopt);
 
 // What the user is told of a switch's result; nothing when it worked.
 std::optional<std::wstring> SwitchReport(int32_t result);

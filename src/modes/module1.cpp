@@ -22,13 +22,14 @@ int32_t Module1::LoadDisplayModes() {
     int32_t n = 0;
     while (n < kMaxModes && display_.EnumerateMode(static_cast<uint32_t>(n), request)) {
         displayModes_.push_back(ModeOf(request));
+        entryRates_.push_back({request.dmDisplayFrequency, (request.dmDisplayFlags & kInterlacedFlag) != 0});
         ++n;
     }
     return n;
 }
 
 int32_t Module1::TestDisplayMode(ModeRequest& request) {
-    request.dmFields = kModeRequestFields;
+    request.dmFields = kModeRequestFields | (request.dmDisplayFrequency != 0 ? kDisplayFrequencyField : 0);
     return display_.ChangeMode(&request, kChangeTest);
 }
 
@@ -51,14 +52,37 @@ std::vector<int32_t> Module1::TestEachDisplayMode() {
     return results;
 }
 
+bool Module1::ListsProgressive(const DisplayMode& mode, uint32_t rate) const {
+    for (std::size_t i = 0; i < displayModes_.size(); ++i) {
+        if (displayModes_[i] == mode && entryRates_[i].frequency == rate && !entryRates_[i].interlaced) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<uint32_t> Module1::StoredRateFor(const DisplayMode& mode) {
+    ModeRequest stored;
+    stored.dmSize = kModeRequestSize;
+    // 0 and 1 stand for the hardware's default rate, not a rate.
+    if (!display_.StoredMode(stored) || stored.dmDisplayFrequency <= 1 ||
+        !ListsProgressive(mode, stored.dmDisplayFrequency)) {
+        return std::nullopt;
+    }
+    return stored.dmDisplayFrequency;
+}
+
 int32_t Module1::ApplyDisplayMode(const int32_t& Width, const int32_t& Height, const int16_t& Bits,
-                                  const int16_t& Flag) {
+                                  const int16_t& Flag, std::optional<uint32_t> rate) {
+    if (!rate) {
+        rate = StoredRateFor(DisplayMode{Bits, Width, Height});
+    }
     ModeRequest request;
     request.dmSize = kModeRequestSize;
-    request.dmFields = kModeRequestFields;
     request.dmBitsPerPel = static_cast<uint32_t>(int32_t{Bits});
     request.dmPelsWidth = static_cast<uint32_t>(Width);
     request.dmPelsHeight = static_cast<uint32_t>(Height);
+    request.dmDisplayFrequency = rate.value_or(0);
 
     const int32_t tested = TestDisplayMode(request);
     if (tested < 0) {
@@ -78,17 +102,19 @@ std::optional<DisplayMode> Module1::CurrentDisplayMode() {
     return ModeOf(request);
 }
 
-std::optional<DisplayMode> Module1::FindDisplayMode(int32_t width, int32_t height, std::optional<int32_t> bits) {
+std::optional<DisplayMode> Module1::FindDisplayMode(int32_t width, int32_t height, std::optional<int32_t> bits,
+                                                    std::optional<uint32_t> rate) {
     if (!bits) {
         if (const std::optional<DisplayMode> current = CurrentDisplayMode()) {
-            if (std::optional<DisplayMode> found = FindDisplayMode(width, height, current->Bits)) {
+            if (std::optional<DisplayMode> found = FindDisplayMode(width, height, current->Bits, rate)) {
                 return found;
             }
         }
     }
     std::optional<DisplayMode> found;
-    for (const DisplayMode& mode : displayModes_) {
-        if (mode.Width != width || mode.Height != height) {
+    for (std::size_t i = 0; i < displayModes_.size(); ++i) {
+        const DisplayMode& mode = displayModes_[i];
+        if (mode.Width != width || mode.Height != height || (rate && entryRates_[i].frequency != *rate)) {
             continue;
         }
         if (bits ? mode.Bits == *bits : !found || mode.Bits > found->Bits) {

@@ -34,8 +34,12 @@ public:
 
     // Tests the mode, then switches to it unless the test refused it (a
     // negative result, returned as it is). Flag 1 also stores the mode as
-    // the default; any other value switches for this session only.
-    int32_t ApplyDisplayMode(const int32_t& Width, const int32_t& Height, const int16_t& Bits, const int16_t& Flag);
+    // the default; any other value switches for this session only. Test and
+    // switch ask for `rate` when one is given; otherwise for the refresh rate
+    // of the stored default mode when the table lists the mode at that rate,
+    // not interlaced; otherwise the platform picks the rate.
+    int32_t ApplyDisplayMode(const int32_t& Width, const int32_t& Height, const int16_t& Bits, const int16_t& Flag,
+                             std::optional<uint32_t> rate = std::nullopt);
 
     // Returns the screen to the mode stored as the default.
     int32_t RestoreDisplayMode();
@@ -45,14 +49,26 @@ public:
 
     // The first mode of the table with that size, and that depth when one is
     // given; without one, the screen's current depth or else the deepest
-    // offered at that size. Nothing when the table holds no such mode.
-    std::optional<DisplayMode> FindDisplayMode(int32_t width, int32_t height, std::optional<int32_t> bits);
+    // offered at that size. With a rate, only entries listed at that rate
+    // count. Nothing when the table holds no such mode.
+    std::optional<DisplayMode> FindDisplayMode(int32_t width, int32_t height, std::optional<int32_t> bits,
+                                               std::optional<uint32_t> rate = std::nullopt);
 
     const std::vector<DisplayMode>& DisplayModes() const { return displayModes_; }
 
 private:
+    // What the table drops of each entry: its refresh rate and whether it is interlaced.
+    struct EntryRate {
+        uint32_t frequency = 0;
+        bool interlaced = false;
+    };
+
+    bool ListsProgressive(const DisplayMode& mode, uint32_t rate) const;
+    std::optional<uint32_t> StoredRateFor(const DisplayMode& mode);
+
     DisplaySettings& display_;
     std::vector<DisplayMode> displayModes_;
+    std::vector<EntryRate> entryRates_;  // one per entry of displayModes_
 };
 
 }  // namespace resolaunch

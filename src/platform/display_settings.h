@@ -23,6 +23,10 @@ struct ModeRequest {
 inline constexpr uint16_t kModeRequestSize = 124;
 // DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT: the refresh rate is left to the platform.
 inline constexpr uint32_t kModeRequestFields = 0x001C0000;
+// DM_DISPLAYFREQUENCY: the request names its refresh rate too.
+inline constexpr uint32_t kDisplayFrequencyField = 0x00400000;
+// DM_INTERLACED, in dmDisplayFlags.
+inline constexpr uint32_t kInterlacedFlag = 0x00000002;
 
 // ChangeDisplaySettings flags and results (the platform's own values).
 inline constexpr uint32_t kChangeTest = 2;            // CDS_TEST
@@ -42,6 +46,11 @@ public:
     // EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &request): the
     // mode the screen is in now. False when it cannot be told.
     virtual bool CurrentMode(ModeRequest& request) = 0;
+
+    // EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &request): the
+    // mode stored as the display's default, with its refresh rate. False
+    // when it cannot be told.
+    virtual bool StoredMode(ModeRequest& request) = 0;
 
     // ChangeDisplaySettingsA(request, flags); a null request returns to the
     // mode stored as the default. Returns the platform's DISP_CHANGE code.

@@ -11,6 +11,8 @@ namespace {
 static_assert(offsetof(DEVMODEA, dmDisplayFrequency) + sizeof(DWORD) == kModeRequestSize,
               "the 124-byte form of DEVMODEA ends with dmDisplayFrequency");
 static_assert(kModeRequestFields == (DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT));
+static_assert(kDisplayFrequencyField == DM_DISPLAYFREQUENCY);
+static_assert(kInterlacedFlag == DM_INTERLACED);
 static_assert(kChangeTest == CDS_TEST);
 static_assert(kChangeUpdateRegistry == CDS_UPDATEREGISTRY);
 static_assert(kChangeSuccessful == DISP_CHANGE_SUCCESSFUL);
@@ -53,6 +55,10 @@ bool Win32DisplaySettings::EnumerateMode(uint32_t modeNumber, ModeRequest& reque
 
 bool Win32DisplaySettings::CurrentMode(ModeRequest& request) {
     return EnumerateMode(ENUM_CURRENT_SETTINGS, request);
+}
+
+bool Win32DisplaySettings::StoredMode(ModeRequest& request) {
+    return EnumerateMode(ENUM_REGISTRY_SETTINGS, request);
 }
 
 int32_t Win32DisplaySettings::ChangeMode(ModeRequest* request, uint32_t flags) {

@@ -10,6 +10,7 @@ class Win32DisplaySettings final : public DisplaySettings {
 public:
     bool EnumerateMode(uint32_t modeNumber, ModeRequest& request) override;
     bool CurrentMode(ModeRequest& request) override;
+    bool StoredMode(ModeRequest& request) override;
     int32_t ChangeMode(ModeRequest* request, uint32_t flags) override;
 };
 

@@ -14,6 +14,7 @@ struct FakeMode {
     uint32_t width;
     uint32_t height;
     uint32_t frequency = 60;
+    uint32_t displayFlags = 0;
 };
 
 // A display driver of a given mode list. Tests answer as `testResult` says;
@@ -39,6 +40,21 @@ public:
         request.dmPelsWidth = mode.width;
         request.dmPelsHeight = mode.height;
         request.dmDisplayFrequency = mode.frequency;
+        request.dmDisplayFlags = mode.displayFlags;
+        return true;
+    }
+
+    // Windows keeps the display's default mode in the registry, refresh rate
+    // included; ENUM_REGISTRY_SETTINGS reads it. Unset: it cannot be told.
+    bool StoredMode(ModeRequest& request) override {
+        if (!stored) {
+            return false;
+        }
+        request.dmBitsPerPel = stored->bits;
+        request.dmPelsWidth = stored->width;
+        request.dmPelsHeight = stored->height;
+        request.dmDisplayFrequency = stored->frequency;
+        request.dmDisplayFlags = stored->displayFlags;
         return true;
     }
 
@@ -74,6 +90,7 @@ public:
     std::function<void()> switchHook;  // called on every switch or restore
     FakeMode defaultMode{32, 1024, 768};
     std::optional<FakeMode> current = defaultMode;  // the screen's mode; follows successful switches
+    std::optional<FakeMode> stored;                 // what ENUM_REGISTRY_SETTINGS gives
 
     int enumerateCalls = 0;
     int testCalls = 0;

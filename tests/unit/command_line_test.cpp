@@ -32,7 +32,7 @@ TEST(ParseCommandLine, TheWholeLine) {
              L"C:\\Games\\Old Game\\game.exe -window \"a b\"");
     EXPECT_EQ(request.action, Action::Run);
     ASSERT_TRUE(request.mode.has_value());
-    EXPECT_EQ(*request.mode, (ModeArgument{800, 600, 16, L"800x600x16"}));
+    EXPECT_EQ(*request.mode, (ModeArgument{800, 600, 16, L"800x600x16", std::nullopt}));
     EXPECT_EQ(request.x, -10);
     EXPECT_EQ(request.y, 5);
     EXPECT_TRUE(request.restoreOnExit);
@@ -59,8 +59,11 @@ TEST(ParseCommandLine, TheProgramIsTheRestOfTheLineAsTyped) {
 }
 
 TEST(ParseCommandLine, ValuesAreReadAsTheBoxesReadThem) {
-    EXPECT_EQ(Good(L"R.exe --mode=800X600 g").mode, (ModeArgument{800, 600, std::nullopt, L"800X600"}));
-    EXPECT_EQ(Good(L"R.exe \"--mode= 640 x 480 \" g").mode, (ModeArgument{640, 480, std::nullopt, L" 640 x 480 "}));
+    EXPECT_EQ(Good(L"R.exe --mode=800X600 g").mode, (ModeArgument{800, 600, std::nullopt, L"800X600", std::nullopt}));
+    EXPECT_EQ(Good(L"R.exe \"--mode= 640 x 480 \" g").mode,
+              (ModeArgument{640, 480, std::nullopt, L" 640 x 480 ", std::nullopt}));
+    EXPECT_EQ(Good(L"R.exe --mode=1280x720@144 g").mode, (ModeArgument{1280, 720, std::nullopt, L"1280x720@144", 144}));
+    EXPECT_EQ(Good(L"R.exe --mode=1280x720x32@60 g").mode, (ModeArgument{1280, 720, 32, L"1280x720x32@60", 60}));
     EXPECT_EQ(Good(L"R.exe --mode=８００x６００ g").mode->width, 800);
     const CommandLineRequest request = Good(L"R.exe --y=+7 --x=\"  -3\" g");
     EXPECT_EQ(request.x, -3);
@@ -99,6 +102,10 @@ TEST(ParseCommandLine, BadLinesNameTheArgumentAtFault) {
         {L"R.exe --mode=800x600x16x1 g", L"--mode=800x600x16x1", BadValue},
         {L"R.exe --mode=800*600 g", L"--mode=800*600", BadValue},
         {L"R.exe --mode=800x600x g", L"--mode=800x600x", BadValue},
+        {L"R.exe --mode=800x600@ g", L"--mode=800x600@", BadValue},
+        {L"R.exe --mode=800x600@0 g", L"--mode=800x600@0", BadValue},
+        {L"R.exe --mode=800x600@60@60 g", L"--mode=800x600@60@60", BadValue},
+        {L"R.exe --mode=@60 g", L"--mode=@60", BadValue},
         {L"R.exe --mode=99999999999x600 g", L"--mode=99999999999x600", BadValue},
         {L"R.exe --x=1.5 --y=0 g", L"--x=1.5", BadValue},
         {L"R.exe --x= --y=0 g", L"--x=", BadValue},
@@ -159,7 +166,8 @@ TEST(CommandLineMessages, InTheProgramsWords) {
         EXPECT_EQ(BadCommandLineMessage({L"--z", r.fault}),
                   L"コマンドラインが正しくありません: --z\n" + std::wstring(r.reason) + hint);
     }
-    EXPECT_EQ(MissingModeMessage({123, 45, std::nullopt, L"123x45"}), L"指定された解像度はありません: 123x45" + hint);
+    EXPECT_EQ(MissingModeMessage({123, 45, std::nullopt, L"123x45", std::nullopt}),
+              L"指定された解像度はありません: 123x45" + hint);
     EXPECT_EQ(CommandLineUsage().substr(0, 18), L"ResoLaunch 0.2.0\r\n");
 }
 

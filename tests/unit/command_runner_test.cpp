@@ -76,6 +76,8 @@ TEST_F(CommandRunnerTest, WithoutADepthTheCurrentOneOrElseTheDeepest) {
     EXPECT_EQ(switchedTo(), "320x200x16") << "the deepest at that size";
     EXPECT_EQ(Run(L"R.exe --mode=320x200x8"), kExitDone);
     EXPECT_EQ(switchedTo(), "320x200x8");
+    EXPECT_EQ(Run(L"R.exe --mode=320x200x8@60"), kExitDone);
+    EXPECT_EQ(display.changeCalls.back().request->dmDisplayFrequency, 60u) << "exactly the rate asked for";
     EXPECT_THAT(launcher.started, IsEmpty());
 }
 
@@ -91,6 +93,8 @@ TEST_F(CommandRunnerTest, BadLinesAndMissingModesChangeNothing) {
                                   L"使い方は ResoLaunch.exe --help で表示します。\r\n"},
         {L"R.exe --mode=1234x567 game.exe",
          L"指定された解像度はありません: 1234x567\r\n使い方は ResoLaunch.exe --help で表示します。\r\n"},
+        {L"R.exe --mode=800x600@144 game.exe",
+         L"指定された解像度はありません: 800x600@144\r\n使い方は ResoLaunch.exe --help で表示します。\r\n"},
     };
     for (const auto& c : cases) {
         streams.bytes.clear();

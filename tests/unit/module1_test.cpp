@@ -20,6 +20,7 @@ class MockDisplaySettings : public DisplaySettings {
 public:
     MOCK_METHOD(bool, EnumerateMode, (uint32_t, ModeRequest&), (override));
     MOCK_METHOD(bool, CurrentMode, (ModeRequest&), (override));
+    MOCK_METHOD(bool, StoredMode, (ModeRequest&), (override));
     MOCK_METHOD(int32_t, ChangeMode, (ModeRequest*, uint32_t), (override));
 };
 
@@ -177,6 +178,52 @@ TEST(ApplyDisplayMode, OnlyFlagOneStoresTheModeAsTheDefault) {
         ASSERT_EQ(display.changeCalls.size(), 2u);
         EXPECT_EQ(display.changeCalls[1].flags, expected) << flag;
     }
+}
+
+// A 144 Hz screen whose driver lists 1280x720 at 60, 144 and, interlaced, 120 Hz.
+TEST(ApplyDisplayMode, AsksForTheStoredRateOnlyWhenTheModeIsListedAtItNotInterlaced) {
+    struct Case {
+        const char* name;
+        std::optional<uint32_t> storedRate;  // nothing: the stored mode cannot be told
+        std::optional<uint32_t> explicitRate;
+        uint32_t expectedRate;  // 0: no rate asked for
+    };
+    const Case cases[] = {
+        {"stored rate listed", 144, std::nullopt, 144},
+        {"stored rate not listed", 165, std::nullopt, 0},
+        {"stored rate listed only interlaced", 120, std::nullopt, 0},
+        {"stored rate 0: the hardware's default", 0, std::nullopt, 0},
+        {"stored rate 1: the hardware's default", 1, std::nullopt, 0},
+        {"stored mode unknown", std::nullopt, std::nullopt, 0},
+        {"a rate asked for wins", 144, 60, 60},
+    };
+    for (const Case& c : cases) {
+        FakeDisplaySettings display(
+            {{32, 1280, 720, 60}, {32, 1280, 720, 144}, {32, 1280, 720, 120, kInterlacedFlag}, {16, 1280, 720, 165}});
+        if (c.storedRate) {
+            display.stored = testing::FakeMode{32, 1920, 1080, *c.storedRate};
+        }
+        Module1 modes(display);
+        modes.LoadDisplayModes();
+
+        EXPECT_EQ(modes.ApplyDisplayMode(1280, 720, 32, 0, c.explicitRate), kChangeSuccessful) << c.name;
+
+        ASSERT_EQ(display.changeCalls.size(), 2u) << c.name;
+        for (const auto& call : display.changeCalls) {
+            EXPECT_EQ(call.request->dmFields, c.expectedRate != 0 ? 0x005C0000u : 0x001C0000u) << c.name;
+            EXPECT_EQ(call.request->dmDisplayFrequency, c.expectedRate) << c.name;
+        }
+    }
+}
+
+TEST(FindDisplayMode, WithARateFindsOnlyEntriesListedAtIt) {
+    FakeDisplaySettings display({{32, 1280, 720, 60}, {16, 1280, 720, 144}});
+    Module1 modes(display);
+    modes.LoadDisplayModes();
+    EXPECT_EQ(modes.FindDisplayMode(1280, 720, std::nullopt, 144), (DisplayMode{16, 1280, 720}))
+        << "the current depth is not listed at 144 Hz";
+    EXPECT_EQ(modes.FindDisplayMode(1280, 720, 32, 144), std::nullopt);
+    EXPECT_EQ(modes.FindDisplayMode(1280, 720, 32, 60), (DisplayMode{32, 1280, 720}));
 }
 
 TEST(RestoreDisplayMode, PassesNoRecordAtAll) {
