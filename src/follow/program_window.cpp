@@ -8,9 +8,10 @@ namespace {
 
 // A console's window belongs to its host process, which is in the family
 // too; it is never the program's own window. Windows' console host, then
-// Wine's.
-bool IsConsoleWindowClass(const std::wstring& className) {
-    return className == L"ConsoleWindowClass" || className == L"WineConsoleClass";
+// Wine's. A window whose class no longer reads is being destroyed (Wine
+// still lists it as visible then, the console's window among others).
+bool IsConsoleOrDyingWindowClass(const std::wstring& className) {
+    return className.empty() || className == L"ConsoleWindowClass" || className == L"WineConsoleClass";
 }
 
 }  // namespace
@@ -29,7 +30,7 @@ WindowHandle FindProgramWindow(Desktop& desktop, LaunchFamilies& families, Windo
             continue;
         }
         const uint32_t process = desktop.ProcessOf(window);
-        if (process != 0 && belongs(process) && !IsConsoleWindowClass(desktop.ClassNameOf(window))) {
+        if (process != 0 && belongs(process) && !IsConsoleOrDyingWindowClass(desktop.ClassNameOf(window))) {
             return window;
         }
     }

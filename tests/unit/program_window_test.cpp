@@ -61,11 +61,13 @@ TEST_F(ProgramWindowTest, AChildsWindowAfterTheParentHasEnded) {
     EXPECT_EQ(Waited(), 900ms);
 }
 
-TEST_F(ProgramWindowTest, ConsoleOwnedInvisibleAndOwnWindowsAreSkipped) {
+TEST_F(ProgramWindowTest, ConsoleOwnedInvisibleDyingAndOwnWindowsAreSkipped) {
     launcher.family = {{kParent, kChild, kConsoleHost}, false};
     desktop.Add(kOwnWindow, {kParent, {}});
     desktop.Add(0x3000, {kConsoleHost, {}, true, false, L"ConsoleWindowClass"});
     desktop.Add(0x3003, {kConsoleHost, {}, true, false, L"WineConsoleClass"});  // Wine's console
+    // Wine lists a window that is being destroyed, still visible, whose class no longer reads.
+    desktop.Add(0x3004, {kConsoleHost, {}, true, false, L""});
     desktop.Add(0x3001, {kChild, {}, true, true});    // owned: a dialog
     desktop.Add(0x3002, {kChild, {}, false, false});  // not shown
     desktop.Add(kGame, {kChild, {}});
