@@ -81,7 +81,8 @@ private:
     }
 
     // The launch runs on the thread's message loop: the wait for the window,
-    // then, with --restore-on-exit, the wait for the launch's end.
+    // then, with --restore-on-exit, the wait for the launch's end, else the
+    // watch over its windows.
     void Launch(const std::wstring& program) {
         std::optional<LaunchWaitOver> waitOver;
         std::optional<std::pair<int32_t, int32_t>> position;
@@ -112,6 +113,9 @@ private:
             if (ended) {
                 CheckRestore(launch_.LaunchEnded(*ended));
             }
+        } else {
+            // The launch's windows are watched a while before the line is done.
+            loop_.RunUntil([&] { return !launch_.Watching(); });
         }
     }
 

@@ -3,21 +3,28 @@
 #include <algorithm>
 
 #include "follow/placement.h"
-#include "follow/program_window.h"
 
 namespace resolaunch {
 
 StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(const LaunchWaitOver&)> waitOver) {
+    // What was there at the press is never the program's window.
+    const std::vector<WindowHandle> listed = desktop_.TopLevelWindows();
     const StartOutcome outcome = starter_.Start(request.command);
     if (!outcome.started) {
         return outcome;
     }
+    ticker_.Cancel();
+    watch_.reset();
+    watchOver_ = nullptr;
     restoreOnEnd_.Launched(outcome.launch);
     request_ = request;
+    launch_ = outcome.launch;
+    known_ = LaunchWindows{request.ownWindow, outcome.program, {listed.begin(), listed.end()}, {}};
     placed_ = 0;
+    following_ = false;
     waitOver_ = std::move(waitOver);
     if (!request_.position) {
-        Finish({});
+        Finish({}, std::nullopt);
         return outcome;
     }
     deadline_ = ticker_.Now() + kProgramWindowWait;
@@ -25,15 +32,26 @@ StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(
     return outcome;
 }
 
+void LaunchFlow::WhenWatchOver(std::function<void()> watchOver) {
+    if (!watch_) {
+        watchOver();
+        return;
+    }
+    watchOver_ = std::move(watchOver);
+}
+
 void LaunchFlow::Cancel() {
     ticker_.Cancel();
     waitOver_ = nullptr;
+    watch_.reset();
+    watchOver_ = nullptr;
 }
 
 void LaunchFlow::LookForWindow() {
     LaunchWaitOver over;
+    std::optional<PlacedCorner> corner;
     try {
-        WindowHandle window = FindProgramWindow(desktop_, families_, request_.ownWindow);
+        WindowHandle window = FindProgramWindow(desktop_, families_, known_);
         if (window == 0) {
             const std::chrono::milliseconds now = ticker_.Now();
             if (now < deadline_) {
@@ -41,30 +59,77 @@ void LaunchFlow::LookForWindow() {
                 return;
             }
             if (request_.foregroundFallback) {
-                window = desktop_.ForegroundWindow();
+                window = FallbackWindow(desktop_, families_, known_);
             }
         }
         // A window that has gone before its rectangle could be read is left alone.
-        if (window != 0 && window != request_.ownWindow &&
-            PlaceWindow(desktop_, window, request_.position->first, request_.position->second)) {
+        if (window != 0 && (corner = PlaceWindow(desktop_, window, request_.position->first,
+                                                 request_.position->second))) {
             over.placed = window;
         }
     } catch (...) {
         over.failure = std::current_exception();
     }
-    Finish(over);
+    Finish(over, corner);
 }
 
-void LaunchFlow::Finish(const LaunchWaitOver& over) {
+void LaunchFlow::Finish(const LaunchWaitOver& over, const std::optional<PlacedCorner>& corner) {
     placed_ = over.placed;
+    if (over.placed != 0 && corner) {
+        watch_.emplace(desktop_, families_, known_, request_.position->first, request_.position->second, over.placed,
+                       *corner, ticker_.Now());
+        ticker_.CallAfter(kWatchPoll, [this] { Watch(); });
+    }
     if (auto waitOver = std::exchange(waitOver_, nullptr)) {
         waitOver(over);
     }
 }
 
-void LaunchFlow::FollowToEnd() { families_.FollowToEnd(ProcessKeepingLaunch(desktop_, families_, placed_)); }
+void LaunchFlow::Watch() {
+    if (!watch_) {
+        return;
+    }
+    const int placements = watch_->Placements();
+    bool watching = false;
+    try {
+        watching = watch_->Look(ticker_.Now());
+    } catch (...) {
+        watching = false;  // the watch only ever adds to a placement: it ends quietly
+    }
+    if (watching && watch_->Placements() != placements) {
+        // The next window is the placed one for every later rule.
+        placed_ = watch_->Placed();
+        if (following_) {
+            FollowToEnd();
+        }
+    }
+    if (!watching) {
+        EndWatch();
+        return;
+    }
+    ticker_.CallAfter(kWatchPoll, [this] { Watch(); });
+}
+
+void LaunchFlow::EndWatch() {
+    if (!watch_) {
+        return;
+    }
+    watch_.reset();
+    ticker_.Cancel();
+    if (auto watchOver = std::exchange(watchOver_, nullptr)) {
+        watchOver();
+    }
+}
+
+void LaunchFlow::FollowToEnd() {
+    following_ = true;
+    families_.FollowToEnd(ProcessKeepingLaunch(desktop_, families_, placed_));
+}
 
 std::optional<int32_t> LaunchFlow::LaunchEnded(LaunchId launch) {
+    if (launch == launch_) {
+        EndWatch();
+    }
     if (!restoreOnEnd_.TakeRestoreAtEnd(launch, modes_.CurrentDisplayMode())) {
         return std::nullopt;
     }

@@ -7,7 +7,9 @@
 #include <string>
 #include <utility>
 
+#include "follow/program_window.h"
 #include "follow/restore_on_end.h"
+#include "follow/window_watch.h"
 #include "modes/module1.h"
 #include "platform/desktop.h"
 #include "platform/launch_family.h"
@@ -32,8 +34,9 @@ struct LaunchWaitOver {
 };
 
 // A launch, for the window and the command line alike: start, wait for the
-// window on the thread's message loop, place it, follow the launch to its
-// end and put the screen back when that is owed.
+// window on the thread's message loop, place it, watch the launch's windows
+// for a while (WindowWatch), follow the launch to its end and put the screen
+// back when that is owed.
 class LaunchFlow {
 public:
     LaunchFlow(ProgramStarter& starter, LaunchFamilies& families, Desktop& desktop, LoopTicker& ticker,
@@ -44,17 +47,21 @@ public:
     // Starts the program. Once it has started, its window is looked for at
     // once, then on the loop every kProgramWindowPoll for kProgramWindowWait,
     // and placed; `waitOver` is called then (at once when nothing is to be
-    // placed). A start that fails calls nothing and changes nothing.
+    // placed), and the watch begins. A new launch ends the previous one's
+    // watch. A start that fails calls nothing and changes nothing.
     StartOutcome Start(const LaunchRequest& request, std::function<void(const LaunchWaitOver&)> waitOver);
     bool Waiting() const { return static_cast<bool>(waitOver_); }
-    // Ends the wait without placing anything or calling back: ResoLaunch ends.
+    bool Watching() const { return watch_.has_value(); }
+    // Calls `watchOver` once the watch is over: at once when none runs.
+    void WhenWatchOver(std::function<void()> watchOver);
+    // Ends the wait and the watch without calling back: ResoLaunch ends.
     void Cancel();
 
     // Follows the latest launch to its end, kept running by the window placed
     // for it when a launcher handed the program over.
     void FollowToEnd();
-    // A followed launch has ended: the screen goes back when that is owed.
-    // The restore's result when one was made.
+    // A followed launch has ended: its watch is over, and the screen goes
+    // back when that is owed. The restore's result when one was made.
     std::optional<int32_t> LaunchEnded(LaunchId launch);
     // A start failed: the screen goes back now when ResoLaunch's own switch
     // is still in effect, whatever the user asked for at the end.
@@ -62,7 +69,9 @@ public:
 
 private:
     void LookForWindow();
-    void Finish(const LaunchWaitOver& over);
+    void Finish(const LaunchWaitOver& over, const std::optional<PlacedCorner>& corner);
+    void Watch();
+    void EndWatch();
 
     ProgramStarter& starter_;
     LaunchFamilies& families_;
@@ -72,9 +81,14 @@ private:
     RestoreOnEnd& restoreOnEnd_;
 
     LaunchRequest request_;
+    LaunchId launch_ = 0;  // the latest started
+    LaunchWindows known_;
     std::chrono::milliseconds deadline_{0};
     std::function<void(const LaunchWaitOver&)> waitOver_;  // set while waiting
     WindowHandle placed_ = 0;                                // by the latest launch
+    bool following_ = false;
+    std::optional<WindowWatch> watch_;
+    std::function<void()> watchOver_;
 };
 
 }  // namespace resolaunch

@@ -6,20 +6,46 @@ namespace resolaunch {
 namespace {
 
 // Computed in 64 bits: the rectangle of a window may hold any values.
-int32_t Grown(int32_t from, int32_t to, int32_t extra) {
-    const int64_t size = int64_t{to} - from + extra;
-    return static_cast<int32_t>(std::clamp<int64_t>(size, INT32_MIN, INT32_MAX));
+int32_t Clamped(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
+
+// The rectangle's corner that puts the visible frame's corner at (x, y): on
+// Windows 10 and 11 a window's rectangle takes in resize borders drawn
+// invisible. None when the frame cannot be read or lies not inside.
+PlacedCorner CornerFor(Desktop& desktop, WindowHandle window, const WindowRect& rect, int32_t x, int32_t y) {
+    int64_t left = x;
+    int64_t top = y;
+    if (const std::optional<WindowRect> frame = desktop.VisibleFrameOf(window);
+        frame && frame->left >= rect.left && frame->top >= rect.top && frame->right <= rect.right &&
+        frame->bottom <= rect.bottom) {
+        left -= int64_t{frame->left} - rect.left;
+        top -= int64_t{frame->top} - rect.top;
+    }
+    return PlacedCorner{Clamped(left), Clamped(top), Clamped(int64_t{rect.right} - rect.left),
+                        Clamped(int64_t{rect.bottom} - rect.top)};
 }
 
 }  // namespace
 
-std::optional<WindowRect> PlaceWindow(Desktop& desktop, WindowHandle window, int32_t x, int32_t y) {
+std::optional<PlacedCorner> PlaceWindow(Desktop& desktop, WindowHandle window, int32_t x, int32_t y) {
     const std::optional<WindowRect> rect = desktop.WindowRectOf(window);
-    if (rect) {
-        desktop.MoveWindowTo(window, x, y, Grown(rect->left, rect->right, kPlacedWindowExtraWidth),
-                             Grown(rect->top, rect->bottom, kPlacedWindowExtraHeight));
+    if (!rect) {
+        return std::nullopt;
     }
-    return rect;
+    PlacedCorner corner = CornerFor(desktop, window, *rect, x, y);
+    corner.width = Clamped(int64_t{corner.width} + kPlacedWindowExtraWidth);
+    corner.height = Clamped(int64_t{corner.height} + kPlacedWindowExtraHeight);
+    desktop.MoveWindowTo(window, corner.left, corner.top, corner.width, corner.height);
+    return corner;
+}
+
+std::optional<PlacedCorner> MoveWindowBack(Desktop& desktop, WindowHandle window, int32_t x, int32_t y) {
+    const std::optional<WindowRect> rect = desktop.WindowRectOf(window);
+    if (!rect) {
+        return std::nullopt;
+    }
+    const PlacedCorner corner = CornerFor(desktop, window, *rect, x, y);
+    desktop.MoveWindowTo(window, corner.left, corner.top, corner.width, corner.height);
+    return corner;
 }
 
 uint32_t ProcessKeepingLaunch(Desktop& desktop, LaunchFamilies& families, WindowHandle placed) {

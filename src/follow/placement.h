@@ -12,11 +12,23 @@ namespace resolaunch {
 inline constexpr int32_t kPlacedWindowExtraWidth = 3;
 inline constexpr int32_t kPlacedWindowExtraHeight = 20;
 
-// Moves the window's top-left corner to (x, y) and makes it
-// kPlacedWindowExtraWidth wider and kPlacedWindowExtraHeight higher. Its
-// rectangle before the move; nothing, and no move, when it cannot be read
-// (the window has gone).
-std::optional<WindowRect> PlaceWindow(Desktop& desktop, WindowHandle window, int32_t x, int32_t y);
+// Where a move put a window: the top-left corner of its rectangle, and its size.
+struct PlacedCorner {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Moves the window so that its visible frame's top-left corner is at (x, y)
+// (its rectangle's corner where the system draws no invisible borders) and
+// makes it kPlacedWindowExtraWidth wider and kPlacedWindowExtraHeight higher.
+// Nothing, and no move, when its rectangle cannot be read (it has gone).
+std::optional<PlacedCorner> PlaceWindow(Desktop& desktop, WindowHandle window, int32_t x, int32_t y);
+
+// Moves the window back so that its visible frame's corner is at (x, y), at
+// the size it has now. Nothing, and no move, when it has gone.
+std::optional<PlacedCorner> MoveWindowBack(Desktop& desktop, WindowHandle window, int32_t x, int32_t y);
 
 // The process that keeps the latest launch running once its family has
 // ended: that of the window placed for it, when it was started after the

@@ -1,40 +1,91 @@
 #include "follow/program_window.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <string>
+
+#include "platform/file_path.h"
 
 namespace resolaunch {
 namespace {
 
-// A console's window belongs to its host process, which is in the family
-// too; it is never the program's own window. Windows' console host, then
-// Wine's. A window whose class no longer reads is being destroyed (Wine
-// still lists it as visible then, the console's window among others).
-bool IsConsoleOrDyingWindowClass(const std::wstring& className) {
-    return className.empty() || className == L"ConsoleWindowClass" || className == L"WineConsoleClass";
+// A terminal's window belongs to its host process, which may be in the
+// family too; it is never the program's own window. Windows' console host,
+// Windows Terminal, then Wine's console. A window whose class no longer
+// reads is being destroyed (Wine still lists it as visible then).
+bool IsTerminalOrDyingWindowClass(const std::wstring& className) {
+    return className.empty() || className == L"ConsoleWindowClass" || className == L"CASCADIA_HOSTING_WINDOW_CLASS" ||
+           className == L"WineConsoleClass";
+}
+
+std::wstring Lowered(std::wstring text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
+    return text;
+}
+
+// File names compare as the file system does: without regard to case.
+bool SamePath(const std::wstring& a, const std::wstring& b) { return Lowered(a) == Lowered(b); }
+
+bool IsWithinFolder(const std::wstring& path, const std::wstring& folder) {
+    if (folder.empty() || path.size() <= folder.size()) {
+        return false;
+    }
+    const std::wstring lowered = Lowered(path);
+    const std::wstring prefix = Lowered(folder);
+    return lowered.compare(0, prefix.size(), prefix) == 0 && (prefix.back() == L'\\' || lowered[prefix.size()] == L'\\');
+}
+
+// Windows' crash reporters, and Wine's debugger that stands in for them.
+bool IsCrashReporter(const std::wstring& imagePath) {
+    const std::wstring name = Lowered(FileNameOf(imagePath));
+    return name == L"werfault.exe" || name == L"werfaultsecure.exe" || name == L"winedbg.exe";
+}
+
+// A process outside the family that may have been handed the program.
+bool MayHoldHandedOverProgram(LaunchFamilies& families, uint32_t process, const std::wstring& program) {
+    if (!families.StartedAfterLaunch(process)) {
+        return false;
+    }
+    // What the user opens from the shell meanwhile is not the launch's,
+    // unless it runs from the program's own folder.
+    return !families.StartedByShell(process) || IsWithinFolder(families.ImagePathOf(process), FolderOf(program));
 }
 
 }  // namespace
 
-WindowHandle FindProgramWindow(Desktop& desktop, LaunchFamilies& families, WindowHandle ownWindow) {
+WindowHandle FindProgramWindow(Desktop& desktop, LaunchFamilies& families, const LaunchWindows& known) {
     const LaunchFamily family = families.Family();
     const auto belongs = [&](uint32_t process) {
         if (!family.ended) {
             return std::find(family.liveProcesses.begin(), family.liveProcesses.end(), process) !=
                    family.liveProcesses.end();
         }
-        return families.StartedAfterLaunch(process);
+        return MayHoldHandedOverProgram(families, process, known.program);
     };
     for (const WindowHandle window : desktop.VisibleWindows()) {
-        if (window == ownWindow || desktop.IsOwned(window)) {
+        if (window == known.ownWindow || known.listedAtPress.count(window) != 0 ||
+            known.placedBefore.count(window) != 0 || desktop.IsOwned(window)) {
             continue;
         }
         const uint32_t process = desktop.ProcessOf(window);
-        if (process != 0 && belongs(process) && !IsConsoleOrDyingWindowClass(desktop.ClassNameOf(window))) {
+        if (process != 0 && belongs(process) && !IsTerminalOrDyingWindowClass(desktop.ClassNameOf(window)) &&
+            !IsCrashReporter(families.ImagePathOf(process))) {
             return window;
         }
     }
     return 0;
+}
+
+WindowHandle FallbackWindow(Desktop& desktop, LaunchFamilies& families, const LaunchWindows& known) {
+    const WindowHandle window = desktop.ForegroundWindow();
+    if (window == 0 || window == known.ownWindow || known.placedBefore.count(window) != 0) {
+        return 0;
+    }
+    if (known.listedAtPress.count(window) != 0 &&
+        !SamePath(families.ImagePathOf(desktop.ProcessOf(window)), known.program)) {
+        return 0;
+    }
+    return window;
 }
 
 }  // namespace resolaunch

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,6 +36,23 @@ public:
     virtual WindowHandle ForegroundWindow() = 0;
     virtual std::optional<WindowRect> WindowRectOf(WindowHandle window) = 0;
     virtual void MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+
+    // Every top-level window, shown or not.
+    virtual std::vector<WindowHandle> TopLevelWindows() = 0;
+    // Whether the window still exists and is shown.
+    virtual bool IsShown(WindowHandle window) = 0;
+    virtual bool IsMinimizedOrMaximized(WindowHandle window) = 0;
+    // The frame the system draws for the window (DWM's extended frame
+    // bounds); nothing where it cannot tell.
+    virtual std::optional<WindowRect> VisibleFrameOf(WindowHandle window) = 0;
+    // The rectangle of the monitor the window is on (or nearest to).
+    virtual std::optional<WindowRect> MonitorRectOf(WindowHandle window) = 0;
+    // Whether the window's thread runs a move or size loop (GUI_INMOVESIZE):
+    // the user drags or sizes a window of it.
+    virtual bool InMoveSizeLoop(WindowHandle window) = 0;
+    // How long ago the system last saw input (keys, mouse); nothing when it
+    // cannot tell.
+    virtual std::optional<std::chrono::milliseconds> SinceLastInput() = 0;
 };
 
 }  // namespace resolaunch

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/program_starter.h"
@@ -23,6 +24,13 @@ public:
     virtual LaunchFamily Family() = 0;
     // Whether a process was started after the latest launch began.
     virtual bool StartedAfterLaunch(uint32_t processId) = 0;
+
+    // The full path of a process's executable; empty when it cannot be read.
+    virtual std::wstring ImagePathOf(uint32_t processId) = 0;
+
+    // Whether the shell started the process: its parent is the process of
+    // the shell's desktop window, created before it (ids are reused).
+    virtual bool StartedByShell(uint32_t processId) = 0;
 
     // Follows the latest launch until its family has ended and, after that,
     // `keeper` (a process id; 0 for none) has ended too. Its end is posted to

@@ -13,6 +13,7 @@ struct StartOutcome {
     bool started = false;
     std::wstring failureReason;  // the system's own words, when not started
     LaunchId launch = 0;         // when started
+    std::wstring program;        // when started: the full path of the program's file
 };
 
 // The program a launch starts, as the system finds it in a command text.

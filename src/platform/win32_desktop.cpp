@@ -1,5 +1,9 @@
 #include "platform/win32_desktop.h"
 
+#include <dwmapi.h>
+
+#include "platform/win32_system_function.h"
+
 namespace resolaunch {
 namespace {
 
@@ -11,6 +15,13 @@ BOOL CALLBACK CollectVisible(HWND window, LPARAM list) {
     }
     return TRUE;
 }
+
+BOOL CALLBACK CollectAll(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(reinterpret_cast<WindowHandle>(window));
+    return TRUE;
+}
+
+WindowRect FromRect(const RECT& rect) { return WindowRect{rect.left, rect.top, rect.right, rect.bottom}; }
 
 }  // namespace
 
@@ -41,11 +52,65 @@ std::optional<WindowRect> Win32Desktop::WindowRectOf(WindowHandle window) {
     if (!::GetWindowRect(ToHwnd(window), &rect)) {
         return std::nullopt;
     }
-    return WindowRect{rect.left, rect.top, rect.right, rect.bottom};
+    return FromRect(rect);
 }
 
 void Win32Desktop::MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) {
     ::MoveWindow(ToHwnd(window), x, y, width, height, TRUE);
+}
+
+std::vector<WindowHandle> Win32Desktop::TopLevelWindows() {
+    std::vector<WindowHandle> windows;
+    ::EnumWindows(CollectAll, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+bool Win32Desktop::IsShown(WindowHandle window) {
+    return ::IsWindow(ToHwnd(window)) && ::IsWindowVisible(ToHwnd(window));
+}
+
+bool Win32Desktop::IsMinimizedOrMaximized(WindowHandle window) {
+    return ::IsIconic(ToHwnd(window)) || ::IsZoomed(ToHwnd(window));
+}
+
+std::optional<WindowRect> Win32Desktop::VisibleFrameOf(WindowHandle window) {
+    // dwmapi only when a window is placed: most starts never need it.
+    static const auto getAttribute =
+        SystemFunction<decltype(&::DwmGetWindowAttribute)>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    RECT frame{};
+    if (getAttribute == nullptr ||
+        FAILED(getAttribute(ToHwnd(window), DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof(frame)))) {
+        return std::nullopt;
+    }
+    return FromRect(frame);
+}
+
+std::optional<WindowRect> Win32Desktop::MonitorRectOf(WindowHandle window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    const HMONITOR monitor = ::MonitorFromWindow(ToHwnd(window), MONITOR_DEFAULTTONEAREST);
+    if (monitor == nullptr || !::GetMonitorInfoW(monitor, &info)) {
+        return std::nullopt;
+    }
+    return FromRect(info.rcMonitor);
+}
+
+bool Win32Desktop::InMoveSizeLoop(WindowHandle window) {
+    const DWORD thread = ::GetWindowThreadProcessId(ToHwnd(window), nullptr);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return thread != 0 && ::GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE) != 0;
+}
+
+std::optional<std::chrono::milliseconds> Win32Desktop::SinceLastInput() {
+    LASTINPUTINFO input{};
+    input.cbSize = sizeof(input);
+    if (!::GetLastInputInfo(&input)) {
+        return std::nullopt;
+    }
+    // Both counts wrap after 49 days; Wine's may come out a few ms ahead.
+    const auto since = static_cast<int32_t>(::GetTickCount() - input.dwTime);
+    return std::chrono::milliseconds{since > 0 ? since : 0};
 }
 
 }  // namespace resolaunch

@@ -15,6 +15,13 @@ public:
     WindowHandle ForegroundWindow() override;
     std::optional<WindowRect> WindowRectOf(WindowHandle window) override;
     void MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) override;
+    std::vector<WindowHandle> TopLevelWindows() override;
+    bool IsShown(WindowHandle window) override;
+    bool IsMinimizedOrMaximized(WindowHandle window) override;
+    std::optional<WindowRect> VisibleFrameOf(WindowHandle window) override;
+    std::optional<WindowRect> MonitorRectOf(WindowHandle window) override;
+    bool InMoveSizeLoop(WindowHandle window) override;
+    std::optional<std::chrono::milliseconds> SinceLastInput() override;
 };
 
 }  // namespace resolaunch

@@ -1,6 +1,7 @@
 #include "platform/win32_launcher.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstddef>
 #include <vector>
@@ -287,7 +288,7 @@ StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
     // Nothing changes for the launch being followed until this one has started.
     const ProgramLookup lookup = FindProgram(commandText);
     if (!lookup.command) {
-        return {false, lookup.failureReason, 0};
+        return {false, lookup.failureReason, 0, {}};
     }
     const ProgramCommand& command = *lookup.command;
     // Exactly that file, quoted, so that a path with spaces cannot start another program.
@@ -322,12 +323,12 @@ StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
         if (::ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
             const DWORD error = ::GetLastError();
             ::TerminateProcess(launch->process.get(), 1);
-            return {false, SystemErrorText(error, command.program), 0};
+            return {false, SystemErrorText(error, command.program), 0, {}};
         }
     } else {
         DWORD error = ::GetLastError();
         if (error != kElevationRequired || !StartElevated(command, launch->process, error)) {
-            return {false, SystemErrorText(error, command.program), 0};
+            return {false, SystemErrorText(error, command.program), 0, {}};
         }
         launch->processId = launch->process ? ::GetProcessId(launch->process.get()) : 0;
     }
@@ -335,7 +336,7 @@ StartOutcome Win32Launcher::Start(const std::wstring& commandText) {
     startedAfter_.clear();
     launch->id = ++launches_;
     latest_ = std::move(launch);
-    return {true, std::wstring(), latest_->id};
+    return {true, std::wstring(), latest_->id, command.program};
 }
 
 LaunchFamily Win32Launcher::Family() {
@@ -371,6 +372,55 @@ bool Win32Launcher::StartedAfterLaunch(uint32_t processId) {
     const bool startedAfter = AsCount(created) >= latest_->began;
     startedAfter_.emplace(processId, ProcessAge{std::move(process), startedAfter});
     return startedAfter;
+}
+
+std::wstring Win32Launcher::ImagePathOf(uint32_t processId) {
+    const UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    std::wstring path(kLongestPath, L'\0');
+    DWORD length = static_cast<DWORD>(path.size());
+    if (!process || !::QueryFullProcessImageNameW(process.get(), 0, path.data(), &length)) {
+        return std::wstring();
+    }
+    path.resize(length);
+    return path;
+}
+
+bool Win32Launcher::StartedByShell(uint32_t processId) {
+    DWORD shell = 0;
+    if (const HWND shellWindow = ::GetShellWindow(); shellWindow != nullptr) {
+        ::GetWindowThreadProcessId(shellWindow, &shell);
+    }
+    if (shell == 0) {
+        return false;
+    }
+    DWORD parent = 0;
+    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));  // INVALID_HANDLE_VALUE when none
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (!snapshot || !::Process32FirstW(snapshot.get(), &entry)) {
+        return false;
+    }
+    do {
+        if (entry.th32ProcessID == processId) {
+            parent = entry.th32ParentProcessID;
+            break;
+        }
+    } while (::Process32NextW(snapshot.get(), &entry));
+    if (parent != shell) {
+        return false;
+    }
+    // The parent id names the shell only when the shell's process is older.
+    const auto createdAt = [](DWORD id) -> std::optional<ULONGLONG> {
+        const UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+        FILETIME created{}, exited{}, kernel{}, user{};
+        if (!process || !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
+            return std::nullopt;
+        }
+        return AsCount(created);
+    };
+    const std::optional<ULONGLONG> shellCreated = createdAt(shell);
+    const std::optional<ULONGLONG> processCreated = createdAt(processId);
+    return shellCreated && processCreated && *shellCreated <= *processCreated;
 }
 
 void Win32Launcher::FollowToEnd(uint32_t keeper) {

@@ -32,6 +32,8 @@ public:
     StartOutcome Start(const std::wstring& commandText) override;
     LaunchFamily Family() override;
     bool StartedAfterLaunch(uint32_t processId) override;
+    std::wstring ImagePathOf(uint32_t processId) override;
+    bool StartedByShell(uint32_t processId) override;
     void FollowToEnd(uint32_t keeper) override;
 
 private:

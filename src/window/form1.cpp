@@ -183,8 +183,8 @@ void Form1::Command1_Click(int16_t Index) {
     });
     if (Index == 0) {
         controls_.ProcessPendingMessages();
-        if (controls_.Ended()) {
-            showAgain.Release();  // a click queued behind this one has ended the program
+        if (controls_.Ended() || endsAfterWatch_) {
+            showAgain.Release();  // a click queued behind this one has ended the program, or will
             return;
         }
     }
@@ -219,7 +219,9 @@ void Form1::AfterWindowWait(int16_t Index, const LaunchWaitOver& over) {
     const bool restoreAtEnd = restoreOnEnd_.Enabled() && restoreOnEnd_.Owed();
     showAgain.Release();
     if (Index == 0 && !restoreAtEnd) {
-        controls_.EndProgram();
+        // Without a window while the launch's windows are watched, then the end.
+        endsAfterWatch_ = true;
+        launch_.WhenWatchOver([this] { RunHandler(messages_, [&] { controls_.EndProgram(); }); });
         return;
     }
     launch_.FollowToEnd();

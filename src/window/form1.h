@@ -120,6 +120,7 @@ private:
     int flowDepth_ = 0;
     std::optional<LaunchId> endedMeanwhile_;  // a launch's end that came during a handler
     bool endWithLaunch_ = false;              // 起動＞終了 waits for the launch's end to end
+    bool endsAfterWatch_ = false;             // 起動＞終了 ends once the watch over the launch is over
 };
 
 }  // namespace resolaunch

@@ -376,10 +376,10 @@ bool AppUnderTest::WaitUntilPostedHandled() const {
            IsRunning();
 }
 
-bool AppUnderTest::WaitForExit() const {
+bool AppUnderTest::WaitForExit(std::chrono::milliseconds timeout) const {
     // IsRunning() notes the exit code.
     return process_ == nullptr ||
-           (::WaitForSingleObject(process_, static_cast<DWORD>(kExitTimeout.count())) == WAIT_OBJECT_0 && !IsRunning());
+           (::WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0 && !IsRunning());
 }
 
 HWND AppUnderTest::Button(const std::wstring& caption) const {

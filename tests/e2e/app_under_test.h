@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "follow/window_watch.h"
 #include "win32_test_util.h"
 
 namespace resolaunch::e2e {
@@ -25,6 +26,8 @@ inline constexpr std::chrono::milliseconds kStateTimeout = 5s;
 inline constexpr std::chrono::milliseconds kExitTimeout = 10s;
 // For states that need Wine to start a process or switch the screen.
 inline constexpr std::chrono::milliseconds kSlowStateTimeout = 15s;
+// 起動＞終了 ends once the watch over the placed window is over: allow that and 5 s.
+inline constexpr std::chrono::milliseconds kExitAfterWatchTimeout = kWatchQuiet + 5s;
 
 // Polls `condition` every `interval` until it holds or `timeout` has passed;
 // returns whether it held.
@@ -165,8 +168,8 @@ public:
     // handler runs its own message loop (a modal box, a wait that keeps the
     // window painted); false when the program ended or did not get there.
     bool WaitUntilPostedHandled() const;
-    // Waits for the process to end; false when it still runs after kExitTimeout.
-    bool WaitForExit() const;
+    // Waits for the process to end; false when it still runs after `timeout`.
+    bool WaitForExit(std::chrono::milliseconds timeout = kExitTimeout) const;
 
     // path.txt in the program's folder.
     std::wstring SettingsPath() const { return Folder() + L"\\path.txt"; }

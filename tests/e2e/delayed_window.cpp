@@ -16,6 +16,11 @@
 //                  be a launcher: start PROGRAM (a command line) and end at
 //                  once, without a window
 //   --break-away   with --hand-over: start PROGRAM outside this program's job
+//   --splash MS    first show a splash window ("TEXT splash") for MS, then
+//                  wait --delay and show the window
+//   --move-after MS
+//                  MS after the window is shown, centre it on the screen, as
+//                  games that place their own window do
 //
 // Options are read first from "<program name>.options" beside the program
 // (same syntax, when that file exists), then from the command line, which
@@ -50,6 +55,7 @@ using namespace resolaunch::win32_test;
 
 constexpr wchar_t kWindowClass[] = L"ResoLaunchE2EDelayedWindow";
 constexpr UINT_PTR kLifetimeTimer = 1;
+constexpr UINT_PTR kMoveTimer = 2;
 
 struct Options {
     DWORD delay = 0;
@@ -62,6 +68,8 @@ struct Options {
     DWORD lifetime = 60000;
     std::wstring handOver;
     bool breakAway = false;
+    DWORD splash = 0;
+    DWORD moveAfter = 0;
 };
 
 Options g_options;
@@ -134,6 +142,10 @@ void ApplyOptions(const std::wstring& commandLine) {
             g_options.report = value;
         } else if (name == L"--hand-over") {
             g_options.handOver = value;
+        } else if (name == L"--splash") {
+            g_options.splash = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
+        } else if (name == L"--move-after") {
+            g_options.moveAfter = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
         } else if (name == L"--lifetime") {
             g_options.lifetime = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
         } else {
@@ -156,13 +168,24 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         break;
     }
     case WM_TIMER:
+        if (wParam == kMoveTimer) {
+            ::KillTimer(window, kMoveTimer);
+            RECT rect{};
+            ::GetWindowRect(window, &rect);
+            ::SetWindowPos(window, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left)) / 2,
+                           (::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top)) / 2, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
         if (wParam == kLifetimeTimer) {
             ::DestroyWindow(window);
             return 0;
         }
         break;
     case WM_DESTROY:
-        ::PostQuitMessage(0);
+        if (g_shown) {  // the splash's end is not the program's
+            ::PostQuitMessage(0);
+        }
         return 0;
     default:
         break;
@@ -214,7 +237,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (g_options.delay >= g_options.lifetime) {
         return 0;
     }
-    ::Sleep(g_options.delay);
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -226,6 +248,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (::RegisterClassExW(&windowClass) == 0) {
         return 1;
     }
+    if (g_options.splash > 0) {
+        const HWND splash = ::CreateWindowExW(0, kWindowClass, (g_options.title + L" splash").c_str(),
+                                              WS_POPUP | WS_BORDER | WS_VISIBLE, 300, 300, 200, 100, nullptr, nullptr,
+                                              instance, nullptr);
+        Report(L"splash", std::to_wstring(PerformanceCounter()));
+        const ULONGLONG until = ::GetTickCount64() + g_options.splash;
+        for (ULONGLONG now = ::GetTickCount64(); now < until; now = ::GetTickCount64()) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(until - now), QS_ALLINPUT);
+            MSG message;
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                ::DispatchMessageW(&message);
+            }
+        }
+        ::DestroyWindow(splash);
+    }
+    ::Sleep(g_options.delay);
     const HWND window =
         ::CreateWindowExW(0, kWindowClass, g_options.title.c_str(), WS_OVERLAPPEDWINDOW, g_options.x, g_options.y,
                           g_options.width, g_options.height, nullptr, nullptr, instance, nullptr);
@@ -245,6 +283,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::UpdateWindow(window);
     Report(L"shown", std::to_wstring(PerformanceCounter()));
+    if (g_options.moveAfter > 0) {
+        ::SetTimer(window, kMoveTimer, g_options.moveAfter, nullptr);
+    }
 
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -112,7 +112,8 @@ TEST_F(LaunchAndPlace, LaunchAndExitHidesTheMainWindowPlacesTheWindowAndEnds) {
     EXPECT_FALSE(targetShown) << "the program's window appeared before the main window was hidden";
 
     ASSERT_TRUE(WaitForPlacedTarget(title_, report_));
-    ASSERT_TRUE(app_.WaitForExit()) << "ResoLaunch still runs " << kExitTimeout.count() << " ms after the move";
+    ASSERT_TRUE(app_.WaitForExit(kExitAfterWatchTimeout))
+        << "ResoLaunch still runs " << kExitAfterWatchTimeout.count() << " ms after the move";
     EXPECT_EQ(app_.ExitCode(), 0u);
     // The started program outlives it.
     EXPECT_EQ(WindowsTitled(title_).size(), 1u);
@@ -125,7 +126,8 @@ TEST_F(LaunchAndPlace, TwoClicksOfLaunchAndExitBackToBackStartTheProgramOnce) {
     ASSERT_TRUE(app_.Press(button));
 
     ASSERT_TRUE(WaitForPlacedTarget(title_, report_));
-    ASSERT_TRUE(app_.WaitForExit()) << "ResoLaunch still runs " << kExitTimeout.count() << " ms after the move";
+    ASSERT_TRUE(app_.WaitForExit(kExitAfterWatchTimeout))
+        << "ResoLaunch still runs " << kExitAfterWatchTimeout.count() << " ms after the move";
     // A second start would report itself at once; give it the time a start takes.
     EXPECT_FALSE(WaitUntil([&] { return ReadTargetReport(report_).size() > 1; }, 2s))
         << "the program was started " << ReadTargetReport(report_).size() << " times";

@@ -27,6 +27,7 @@ public:
         bool visible = true;
         bool owned = false;
         std::wstring className = L"GameWindow";
+        bool minimizedOrMaximized = false;
     };
     struct Move {
         WindowHandle window;
@@ -69,6 +70,42 @@ public:
     void MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) override {
         log_.push_back(L"move");
         moves.push_back({window, x, y, width, height});
+        if (Window* moved = Find(window)) {
+            const auto end = [](int32_t from, int32_t size) {
+                return static_cast<int32_t>(std::clamp<int64_t>(int64_t{from} + size, INT32_MIN, INT32_MAX));
+            };
+            moved->rect = {x, y, end(x, width), end(y, height)};
+        }
+    }
+
+    // Windows keeps the top-level windows of every process, shown or not;
+    // here, those a test lists as open before the press. (Tests add the
+    // launch's own windows before the press for brevity.)
+    std::vector<WindowHandle> TopLevelWindows() override { return openAtPress; }
+    bool IsShown(WindowHandle window) override { return Find(window) && Find(window)->visible; }
+    bool IsMinimizedOrMaximized(WindowHandle window) override {
+        return Find(window) && Find(window)->minimizedOrMaximized;
+    }
+    // On Windows 10 and 11, DWM draws a frame inside the rectangle, with
+    // invisible resize borders around it; Wine and older systems answer nothing.
+    std::optional<WindowRect> VisibleFrameOf(WindowHandle window) override {
+        const auto inset = frameInsets.find(window);
+        const std::optional<WindowRect> rect = WindowRectOf(window);
+        if (inset == frameInsets.end() || !rect) {
+            return std::nullopt;
+        }
+        return WindowRect{rect->left + inset->second.left, rect->top + inset->second.top,
+                          rect->right - inset->second.right, rect->bottom - inset->second.bottom};
+    }
+    std::optional<WindowRect> MonitorRectOf(WindowHandle) override { return monitor; }
+    // GetGUIThreadInfo's GUI_INMOVESIZE: the user drags or sizes the window.
+    bool InMoveSizeLoop(WindowHandle window) override { return inMoveSize.count(window) != 0; }
+    // GetLastInputInfo: the time of the latest key or mouse input.
+    std::optional<std::chrono::milliseconds> SinceLastInput() override {
+        if (!lastInputAt || !clock) {
+            return std::nullopt;
+        }
+        return clock() - *lastInputAt;
     }
 
     std::map<WindowHandle, Window> windows;
@@ -76,6 +113,12 @@ public:
     std::set<WindowHandle> unreadable;  // rectangles that cannot be read
     WindowHandle foreground = 0;
     std::vector<Move> moves;
+    std::vector<WindowHandle> openAtPress;
+    std::map<WindowHandle, WindowRect> frameInsets;  // invisible borders: left, top, right, bottom
+    WindowRect monitor{0, 0, 1024, 768};
+    std::set<WindowHandle> inMoveSize;
+    std::optional<std::chrono::milliseconds> lastInputAt;
+    std::function<std::chrono::milliseconds()> clock;
 
 private:
     Window* Find(WindowHandle window) {
@@ -169,7 +212,7 @@ public:
         log_.push_back(L"start " + commandText);
         started.push_back(commandText);
         if (!startSucceeds) {
-            return StartOutcome{false, L"the reason", 0};
+            return StartOutcome{false, L"the reason", 0, L""};
         }
         family = familyAtStart.value_or(LaunchFamily{{kStartedProcess}, false});
         startedLater.insert(kStartedProcess);
@@ -177,7 +220,8 @@ public:
             loop_.timeline.emplace(loop_.now + afterStart, std::move(happening));
         }
         afterNextStart.clear();
-        return StartOutcome{true, L"", ++launches};
+        const auto known = programs.find(commandText);
+        return StartOutcome{true, L"", ++launches, known != programs.end() ? known->second.program : commandText};
     }
 
     LaunchFamily Family() override {
@@ -187,6 +231,13 @@ public:
         return family;
     }
     bool StartedAfterLaunch(uint32_t processId) override { return startedLater.count(processId) != 0; }
+    std::wstring ImagePathOf(uint32_t processId) override {
+        const auto found = imagePaths.find(processId);
+        return found != imagePaths.end() ? found->second : std::wstring();
+    }
+    // On Windows, Explorer (the owner of the shell's window) is the parent of
+    // what the user opens from the desktop or the Start menu.
+    bool StartedByShell(uint32_t processId) override { return startedByShell.count(processId) != 0; }
 
     void FollowToEnd(uint32_t keeper) override {
         log_.push_back(L"follow " + std::to_wstring(keeper));
@@ -213,6 +264,8 @@ public:
     LaunchFamily family;
     std::optional<LaunchFamily> familyAtStart;  // the family a start makes, when not the started program alone
     std::set<uint32_t> startedLater;
+    std::map<uint32_t, std::wstring> imagePaths;
+    std::set<uint32_t> startedByShell;
     std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> afterNextStart;
     std::vector<Follow> followed;
     std::chrono::milliseconds followedEndsAfter{0};

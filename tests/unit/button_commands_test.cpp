@@ -100,6 +100,7 @@ TEST_F(ButtonCommandsTest, ChangeThenLaunchLaunchesAfterTheMessageWhateverTheRes
     for (int32_t switched : {0, 1, -1}) {
         controls.changes.clear();
         desktop.moves.clear();
+        desktop.windows.at(0x2000).rect = {0, 0, 640, 480};  // as before the last launch
         display.switchResult = switched;
         controls.SetListIndex(0);
         controls.changes.clear();

@@ -22,12 +22,15 @@ struct ProgramWindowTest : ::testing::Test {
         launcher.familyAtStart = launcher.family;
         WindowHandle placed = 0;
         flow.Start(LaunchRequest{L"launcher.exe", std::pair{0, 0}, false, kOwnWindow},
-                   [&](const LaunchWaitOver& over) { placed = over.placed; });
-        loop.RunWhileTicking();
+                   [&](const LaunchWaitOver& over) {
+                       placed = over.placed;
+                       waitOverAt = loop.now;
+                   });
+        loop.RunWhileTicking();  // the wait, then the watch
         return placed;
     }
     // How long the last wait took.
-    std::chrono::milliseconds Waited() const { return loop.now - startedAt; }
+    std::chrono::milliseconds Waited() const { return waitOverAt - startedAt; }
 
     static constexpr uint32_t kParent = FakeLauncher::kStartedProcess;
     static constexpr uint32_t kChild = 600;
@@ -46,6 +49,7 @@ struct ProgramWindowTest : ::testing::Test {
     RestoreOnEnd restoreOnEnd;
     LaunchFlow flow{launcher, launcher, desktop, loop.ticker, modes, restoreOnEnd};
     std::chrono::milliseconds startedAt = loop.now;
+    std::chrono::milliseconds waitOverAt{0};
 };
 
 TEST_F(ProgramWindowTest, AChildsWindowAfterTheParentHasEnded) {
@@ -98,6 +102,51 @@ TEST_F(ProgramWindowTest, AWindowOpenBeforeTheLaunchIsNeverTheProgramsOwn) {
     EXPECT_EQ(Waited(), 10000ms);
 }
 
+TEST_F(ProgramWindowTest, TheHandOverSkipsCrashReportersTerminalsAndWhatTheShellStartedElsewhere) {
+    launcher.programs[L"launcher.exe"] = ProgramCommand{L"C:\\Games\\Old\\launcher.exe", L"", L"C:\\Games\\Old", true};
+    const struct {
+        uint32_t process;
+        const wchar_t* image;
+        bool byShell;
+        const wchar_t* className;
+    } later[] = {
+        {701, L"C:\\Windows\\System32\\WerFault.exe", false, L"#32770"},
+        {702, L"C:\\windows\\system32\\winedbg.exe", false, L"WineDbg"},
+        {703, L"C:\\Windows\\notepad.exe", true, L"Notepad"},  // opened by the user meanwhile
+        {704, L"C:\\Windows\\System32\\OpenConsole.exe", false, L"CASCADIA_HOSTING_WINDOW_CLASS"},
+        {705, L"C:\\Games\\Old\\bin\\game.exe", true, L"GameWindow"},  // handed over through the shell
+    };
+    WindowHandle window = 0x3000;
+    for (const auto& process : later) {
+        launcher.startedLater.insert(process.process);
+        launcher.imagePaths[process.process] = process.image;
+        if (process.byShell) {
+            launcher.startedByShell.insert(process.process);
+        }
+        desktop.Add(++window, {process.process, {}, true, false, process.className});
+    }
+    launcher.family = {{}, true};
+    EXPECT_EQ(Wait(), window) << "only the game in the program's folder";
+}
+
+TEST_F(ProgramWindowTest, TheFallbackMovesAWindowOpenAtThePressOnlyWhenItRunsTheStartedProgram) {
+    launcher.programs[L"launcher.exe"] = ProgramCommand{L"C:\\Games\\game.exe", L"", L"C:\\Games", true};
+    launcher.imagePaths[kOlder] = L"C:\\Program Files\\Editor\\editor.exe";
+    launcher.imagePaths[kHandedOver] = L"c:\\games\\GAME.EXE";  // the single instance, brought forward
+    for (auto [process, moved] : {std::pair{kOlder, false}, std::pair{kHandedOver, true}}) {
+        desktop.Add(0x3000, {process, {}});
+        desktop.openAtPress = {0x3000};
+        desktop.foreground = 0x3000;
+        desktop.moves.clear();
+        WindowHandle placed = 0;
+        flow.Start(LaunchRequest{L"launcher.exe", std::pair{0, 0}, true, kOwnWindow},
+                   [&](const LaunchWaitOver& over) { placed = over.placed; });
+        loop.RunWhileTicking();
+        EXPECT_EQ(placed, moved ? 0x3000u : 0u) << process;
+        EXPECT_EQ(desktop.moves.empty(), !moved) << process;
+    }
+}
+
 TEST_F(ProgramWindowTest, WithoutAJobTheFamilyIsTheStartedProgramAlone) {
     // The child is not known to be the family's: its window counts only
     // once the started program has ended, as one of a later process.
@@ -111,7 +160,7 @@ TEST_F(ProgramWindowTest, WithoutAJobTheFamilyIsTheStartedProgramAlone) {
 TEST_F(ProgramWindowTest, AProgramThatIsToEndStopsWaiting) {
     loop.timeline.emplace(loop.now + 100ms, [this] { flow.Cancel(); });
     EXPECT_EQ(Wait(), 0u);
-    EXPECT_EQ(Waited(), 100ms);
+    EXPECT_EQ(loop.now - startedAt, 100ms) << "nothing after the end";
 }
 
 }  // namespace
