@@ -1,7 +1,10 @@
 // Times the following of a launch. With ゲーム終了時に解像度を戻す checked and
 // 解像度変更＞起動 pressed: from the end of the started program's last process
-// to the screen back at the desktop's own mode. Then ResoLaunch's processor
-// time while it waits for a program that runs on, given per hour.
+// to the screen back at the desktop's own mode. Then the watch after a
+// placement: from a program's own move of its placed window (it centres it)
+// to the window back in place. Then it marks, in OUTPUT_FILE.phases, a watch
+// and a wait for a program that runs on, for scripts/bench-follow.sh to read
+// ResoLaunch's processor time over each from outside.
 //
 //   follow_time.exe OUTPUT_FILE RESOLAUNCH_EXE TARGET_EXE [--runs N] [--wait SECONDS]
 //
@@ -11,7 +14,9 @@
 // and max; the wait lasts SECONDS (300 by default).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <stdexcept>
 #include <string>
@@ -44,6 +49,35 @@ struct OwnedHandle {
     }
 };
 
+// Phase names, one a line, as each phase begins or ends. Each mark waits
+// until the reader outside has noted it (it writes the count of marks read
+// to PATH.read), so that ResoLaunch still runs when the last is read.
+class PhaseMarks {
+public:
+    explicit PhaseMarks(const std::wstring& path) : path_(path), file_(_wfopen(path.c_str(), L"w")) {
+        if (file_ == nullptr) {
+            throw std::runtime_error("the phase file cannot be written");
+        }
+    }
+    PhaseMarks(const PhaseMarks&) = delete;
+    PhaseMarks& operator=(const PhaseMarks&) = delete;
+    ~PhaseMarks() { std::fclose(file_); }
+    void Mark(const char* phase) {
+        std::fprintf(file_, "%s\n", phase);
+        std::fflush(file_);
+        ++marks_;
+        const auto read = [&] { return std::atoi(ReadFileBytes(path_ + L".read").value_or("0").c_str()) >= marks_; };
+        if (!WaitUntil(read, std::chrono::milliseconds(5000))) {
+            throw std::runtime_error("nothing outside read the phase marks");
+        }
+    }
+
+private:
+    std::wstring path_;
+    FILE* file_;
+    int marks_ = 0;
+};
+
 class Bench {
 public:
     Bench() {
@@ -67,7 +101,7 @@ public:
     double Restore(int number) {
         const std::wstring title = L"Followed" + std::to_wstring(number);
         const std::wstring report = scratch_.Path() + L"\\follow-" + std::to_wstring(number) + L".txt";
-        Launch(kChangeModeAndLaunch, title, report, 1500);
+        Launch(kChangeModeAndLaunch, title, report, 1500, L"");
         if (CurrentScreenSize() != kSwitchedSize) {
             throw std::runtime_error("the screen was not switched");
         }
@@ -95,25 +129,59 @@ public:
         return Ms(ended, restored);
     }
 
-    // ResoLaunch's processor time, in ms, over `seconds` of a launch that runs on.
-    double ProcessorTimeWhileWaiting(int seconds) {
+    // One 起動＞待機 of a program that centres its placed window 500 ms after
+    // showing it: ms from that move to the window back in place, as the
+    // program's own report times both.
+    double MoveBack(int number) {
+        const std::wstring title = L"Centring" + std::to_wstring(number);
+        const std::wstring report = scratch_.Path() + L"\\centre-" + std::to_wstring(number) + L".txt";
+        Launch(kLaunchAndStay, title, report, 20000, L" --move-after 500");
+        std::vector<TargetStart> starts;
+        const auto backInPlace = [&] {
+            starts = ReadTargetReport(report);
+            if (starts.size() != 1 || starts[0].moves.size() < 3) {
+                return false;
+            }
+            const auto& moves = starts[0].moves;
+            return moves.back().rect.left == moves.front().rect.left && moves.back().rect.top == moves.front().rect.top;
+        };
+        if (!WaitUntil(backInPlace, kSlowStateTimeout)) {
+            throw std::runtime_error("the centred window did not come back in place");
+        }
+        const auto& moves = starts[0].moves;
+        return static_cast<double>(moves.back().at - moves[moves.size() - 2].at) * 1000.0 /
+               static_cast<double>(starts[0].frequency);
+    }
+
+    // A watch after a placement, marked for the processor time read from
+    // outside: under Wine, GetProcessTimes of another process tells nothing.
+    void Watch(PhaseMarks& marks) {
+        Launch(kLaunchAndStay, L"Watched", scratch_.Path() + L"\\watched.txt", 60000, L"");
+        marks.Mark("watch-begin");
+        ::Sleep(static_cast<DWORD>(resolaunch::kWatchQuiet.count()));  // the length of what is measured
+        marks.Mark("watch-end");
+    }
+
+    // `seconds` of a launch that runs on, marked likewise.
+    void WaitWhileRunning(PhaseMarks& marks, int seconds) {
         const std::wstring report = scratch_.Path() + L"\\long-run.txt";
-        Launch(kLaunchAndStay, L"LongRun", report, (seconds + 60) * 1000);
+        Launch(kLaunchAndStay, L"LongRun", report, (seconds + 60) * 1000, L"");
         const OwnedHandle program(OpenStarted(report));
-        const OwnedHandle resolaunch(
-            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ProcessOf(app_.Main())));
-        const double before = ProcessorTimeMs(resolaunch.handle);
+        // Past the watch, so that only the wait for the end is measured.
+        ::Sleep(static_cast<DWORD>(resolaunch::kWatchQuiet.count()) + 500);
+        marks.Mark("wait-begin");
         if (::WaitForSingleObject(program.handle, static_cast<DWORD>(seconds) * 1000) != WAIT_TIMEOUT) {
             throw std::runtime_error("the program ended during the wait");
         }
-        return ProcessorTimeMs(resolaunch.handle) - before;
+        marks.Mark("wait-end");
     }
 
 private:
-    void Launch(const wchar_t* button, const std::wstring& title, const std::wstring& report, int lifetimeMs) {
+    void Launch(const wchar_t* button, const std::wstring& title, const std::wstring& report, int lifetimeMs,
+                const std::wstring& options) {
         targets_.Watch(report);
         const std::wstring command = Quoted(program_) + L" --title " + title + L" --lifetime " +
-                                     std::to_wstring(lifetimeMs) + L" --report " + Quoted(report);
+                                     std::to_wstring(lifetimeMs) + L" --report " + Quoted(report) + options;
         if (!app_.SetText(TextField::Executable, command) || !app_.SelectListEntry(switched_) ||
             !app_.Press(app_.Button(button))) {
             throw std::runtime_error("ResoLaunch did not take the launch");
@@ -134,17 +202,6 @@ private:
         return process;
     }
 
-    static double ProcessorTimeMs(HANDLE process) {
-        FILETIME created{}, exited{}, kernel{}, user{};
-        if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) {
-            throw std::runtime_error(LastError("GetProcessTimes"));
-        }
-        const auto count = [](const FILETIME& t) {
-            return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-        };
-        return (count(kernel) + count(user)) / 10000.0;
-    }
-
     // Destroyed last to first: ResoLaunch ends, then the started programs,
     // then their folder goes.
     ScratchFolder scratch_;
@@ -154,7 +211,7 @@ private:
     int switched_ = -1;
 };
 
-std::string Measure(int runs, int waitSeconds) {
+std::string Measure(const std::wstring& output, int runs, int waitSeconds) {
     const FineTimer timer;
     Bench bench;
     std::vector<double> restores;
@@ -169,10 +226,17 @@ std::string Measure(int runs, int waitSeconds) {
     for (const double ms : restores) {
         report += Format(" %.1f", ms);
     }
-    const double processorMs = bench.ProcessorTimeWhileWaiting(waitSeconds);
-    return report + Format("\nwaiting for a running program: ResoLaunch used %.1f ms of processor time in %d s, "
-                           "%.1f ms per hour\n",
-                           processorMs, waitSeconds, processorMs * 3600.0 / waitSeconds);
+    std::vector<double> movesBack;
+    for (int run = 1; run <= runs; ++run) {
+        movesBack.push_back(bench.MoveBack(run));
+    }
+    report += Format("\nthe watch: a program's own move of its placed window until the window is back (%d runs)\n"
+                     "  median %.1f ms   max %.1f ms (goal: median <= 50 ms)\n",
+                     runs, Median(movesBack), *std::max_element(movesBack.begin(), movesBack.end()));
+    PhaseMarks marks(output + L".phases");
+    bench.Watch(marks);
+    bench.WaitWhileRunning(marks, waitSeconds);
+    return report;
 }
 
 }  // namespace
@@ -186,7 +250,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!output) {
         return 2;
     }
-    const int status = RunReport(*output, [&] { return Measure(runs, waitSeconds); });
+    const int status = RunReport(*output, [&] { return Measure(*output, runs, waitSeconds); });
     ::ChangeDisplaySettingsA(nullptr, 0);  // the desktop's own mode again, whatever happened
     return status;
 }

@@ -8,8 +8,11 @@
 # of its own prefix (build/wineprefix-bench-follow):
 #   - with ゲーム終了時に解像度を戻す checked, 解像度変更＞起動 of a program that
 #     ends by itself: its end until the screen is back, RUNS times (10);
-#   - ResoLaunch's processor time while it waits WAIT_SECONDS (300) for a
-#     program that runs on, given per hour.
+#   - 起動＞待機 of a program that centres its placed window: its own move
+#     until the window is back in place, RUNS times;
+#   - ResoLaunch's processor time during the 10 s watch after a placement,
+#     and while it waits WAIT_SECONDS (300) for a program that runs on, given
+#     per hour (read from /proc: under Wine, Windows' own figure tells nothing).
 # Prints the figures; exits non-zero when the benchmark did not report.
 set -euo pipefail
 
@@ -31,17 +34,72 @@ source "$ROOT/scripts/lib/wine.sh"
 wine_session bench-follow xvfb
 
 OUT="$WORK/follow_time.txt"
-echo "== running in the Wine desktop ResoLaunchFollow (display $DISPLAY, about $((WAIT_SECONDS + RUNS * 5)) s)"
+PHASES="$OUT.phases"
+TICKS="$WORK/ticks.txt"
+
+# ResoLaunch's processor time in clock ticks, read from Linux: under Wine 8,
+# GetProcessTimes of another process tells nothing. The ResoLaunch.exe
+# processes of this session's prefix.
+resolaunch_ticks() {
+  local file pid program total=0
+  for file in /proc/[0-9]*/cmdline; do
+    pid=${file#/proc/}
+    pid=${pid%/cmdline}
+    IFS= read -r -d '' program <"$file" 2>/dev/null || continue
+    case "$program" in *ResoLaunch.exe) ;; *) continue ;; esac
+    grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null || continue
+    total=$((total + $(awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || echo 0)))
+  done
+  echo "$total"
+}
+
+# Notes the ticks as follow_time.exe marks each phase's beginning and end.
+sample_phases() {
+  local seen=0 lines
+  while [ ! -e "$WORK/sampler.stop" ]; do
+    lines=0
+    if [ -f "$PHASES" ]; then lines=$(wc -l <"$PHASES"); fi
+    while [ "$seen" -lt "$lines" ]; do
+      seen=$((seen + 1))
+      echo "$(sed -n "${seen}p" "$PHASES" | tr -d "\r") $(resolaunch_ticks)" >>"$TICKS"
+      echo "$seen" >"$PHASES.read"  # follow_time.exe goes on once its mark is read
+    done
+    sleep 0.05
+  done
+}
+
+echo "== running in the Wine desktop ResoLaunchFollow (display $DISPLAY, about $((WAIT_SECONDS + RUNS * 7 + 25)) s)"
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
-if ! wine_desktop_batch ResoLaunchFollow $((WAIT_SECONDS + RUNS * 30 + 120)) <<<"$(printf '"%s" "%s" "%s" "%s" --runs %s --wait %s' \
+sample_phases &
+SAMPLER_PID=$!
+status=0
+wine_desktop_batch ResoLaunchFollow $((WAIT_SECONDS + RUNS * 40 + 150)) <<<"$(printf '"%s" "%s" "%s" "%s" --runs %s --wait %s' \
   "$(win_path "$BUILD_DIR/bench/follow_time.exe")" "$(win_path "$OUT")" "$(win_path "$BUILD_DIR/ResoLaunch.exe")" \
-  "$(win_path "$BUILD_DIR/tests/e2e/delayed_window.exe")" "$RUNS" "$WAIT_SECONDS")"; then
-  exit 1
-fi
+  "$(win_path "$BUILD_DIR/tests/e2e/delayed_window.exe")" "$RUNS" "$WAIT_SECONDS")" || status=1
+touch "$WORK/sampler.stop"
+wait "$SAMPLER_PID" || true
+[ "$status" -eq 0 ] || exit 1
 echo "load average before: $LOAD_BEFORE, after: $(cut -d' ' -f1-3 /proc/loadavg) ($(nproc) processors)"
 if [ ! -f "$OUT" ]; then
   echo "follow_time.exe wrote no report (see $(wine_log ResoLaunchFollow))" >&2
   exit 1
 fi
 cat "$OUT"
+echo
+# ms of processor time between a phase's marks: ticks of CLK_TCK a second.
+phase_ms() {
+  awk -v phase="$1" -v hz="$(getconf CLK_TCK)" '
+    $1 == phase "-begin" { begin = $2 } $1 == phase "-end" { end = $2 }
+    END { if (begin == "" || end == "") exit 1; print (end - begin) * 1000 / hz }' "$TICKS" 2>/dev/null
+}
+if watch_ms=$(phase_ms watch) && wait_ms=$(phase_ms wait); then
+  awk -v watch="$watch_ms" -v wait="$wait_ms" -v seconds="$WAIT_SECONDS" 'BEGIN {
+    printf "the watch: ResoLaunch used %.0f ms of processor time in 10 s, %.2f %% of one core (goal <= 1 %%)\n", watch, watch / 100
+    printf "waiting for a running program: ResoLaunch used %.0f ms of processor time in %d s, %.0f ms per hour\n", wait, seconds, wait * 3600 / seconds
+  }'
+  echo "(processor time read from /proc in clock ticks of $((1000 / $(getconf CLK_TCK))) ms)"
+else
+  echo "the processor time was not measured: marks $(tr '\n' ' ' <"$PHASES" 2>/dev/null), ticks $(tr '\n' ' ' <"$TICKS" 2>/dev/null)" >&2
+  exit 1
+fi
 ! grep -q '^error:' "$OUT"

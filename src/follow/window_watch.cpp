@@ -43,10 +43,6 @@ bool WindowWatch::Look(std::chrono::milliseconds now) {
     if (leftAlone_) {
         return true;
     }
-    if (desktop_.InMoveSizeLoop(placed_) || desktop_.IsMinimizedOrMaximized(placed_)) {
-        leftAlone_ = true;
-        return true;
-    }
     const std::optional<WindowRect> rect = desktop_.WindowRectOf(placed_);
     if (!rect) {
         return true;  // gone: seen at the next look
@@ -57,9 +53,10 @@ bool WindowWatch::Look(std::chrono::milliseconds now) {
     const bool moved = rect->left != corner_.left || rect->top != corner_.top;
     const bool sized = width != corner_.width || height != corner_.height;
     if (!moved && !sized) {
-        return true;
+        return true;  // the common case, read with two calls: the watch stays light
     }
-    if (UserActedSinceMove(now)) {
+    // A drag, a snap by keyboard, minimising and maximising all change the rectangle.
+    if (desktop_.InMoveSizeLoop(placed_) || desktop_.IsMinimizedOrMaximized(placed_) || UserActedSinceMove(now)) {
         leftAlone_ = true;
         return true;
     }

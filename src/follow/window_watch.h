@@ -15,7 +15,7 @@ namespace resolaunch {
 // most kWatchLongest in all; every kWatchPoll.
 inline constexpr std::chrono::milliseconds kWatchQuiet{10000};
 inline constexpr std::chrono::milliseconds kWatchLongest{30000};
-inline constexpr std::chrono::milliseconds kWatchPoll{20};
+inline constexpr std::chrono::milliseconds kWatchPoll{25};
 // A window that keeps leaving its place is moved back this often, then left alone.
 inline constexpr int kMovesBackAtMost = 3;
 // Input seen this shortly before a move, and after ResoLaunch's own, makes the move the user's.
