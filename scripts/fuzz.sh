@@ -5,8 +5,8 @@
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 #
 # Each target runs for SECONDS (default 60). Targets: settings_parser_fuzz
-# (path.txt) and command_line_fuzz (ResoLaunch's command line); both by
-# default. Corpora grow in build/fuzz/corpus/TARGET from the starting sets in
+# (path.txt), command_line_fuzz (ResoLaunch's command line) and
+# options_file_fuzz (ResoLaunch.ini); all by default. Corpora grow in build/fuzz/corpus/TARGET from the starting sets in
 # tests/fuzz/corpus/TARGET. Exits non-zero when a target crashed.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -14,7 +14,7 @@ cd "$ROOT"
 seconds=${1:-60}
 shift $(($# > 0 ? 1 : 0))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(settings_parser_fuzz command_line_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(settings_parser_fuzz command_line_fuzz options_file_fuzz)
 
 bash scripts/setup.sh
 cmake --preset fuzz >/dev/null

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,9 +15,17 @@ inline constexpr const wchar_t* kOptionsFileName = L"ResoLaunch.ini";
 //   [Options]
 //   RestoreWhenProgramEnds=1
 // Names are matched without regard to case, blanks around names and values
-// are ignored, and only the value 1 means yes.
+// are ignored, the first of a name counts, and only the value 1 means yes.
 bool ParseRestoreWhenProgramEnds(std::string_view bytes);
 std::string FormatOptionsFile(bool restoreWhenProgramEnds);
+
+// The value of `name` in the [Options] section, trimmed; nothing when the
+// section holds no such line.
+std::optional<std::string> ReadOption(std::string_view bytes, std::string_view name);
+// The file with `name` in [Options] set to `value` (its first line replaced,
+// else one added to the section, else the section added), or its first line
+// removed when `value` is nothing. Every other line is kept as it was.
+std::string WithOption(std::string_view bytes, std::string_view name, std::optional<std::string_view> value);
 
 class OptionsStore {
 public:
@@ -26,7 +35,8 @@ public:
 
     // False when the file is missing, unreadable or garbled.
     bool LoadRestoreWhenProgramEnds();
-    // Replaces the file in one step; false on failure.
+    // Replaces the file in one step, keeping every other line it holds;
+    // false on failure.
     bool SaveRestoreWhenProgramEnds(bool restore);
 
 private:

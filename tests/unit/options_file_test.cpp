@@ -48,6 +48,38 @@ TEST(OptionsFile, WhatIsWrittenReadsBack) {
     EXPECT_FALSE(ParseRestoreWhenProgramEnds(FormatOptionsFile(false)));
 }
 
+TEST(OptionsFile, AWriteChangesOneLineAndKeepsEveryOther) {
+    const struct {
+        std::string_view before;
+        std::optional<std::string_view> value;
+        std::string_view after;
+    } cases[] = {
+        {"", "1", "[Options]\r\nRestoreWhenProgramEnds=1\r\n"},
+        {"; mine\r\n[Options]\r\nDisplay=\\\\?\\x\r\n restorewhenprogramends = 0 \r\n[Other]\r\nA=1\r\n", "1",
+         "; mine\r\n[Options]\r\nDisplay=\\\\?\\x\r\nRestoreWhenProgramEnds=1\r\n[Other]\r\nA=1\r\n"},
+        {"[Other]\nA=1", "1", "[Other]\nA=1\r\n[Options]\r\nRestoreWhenProgramEnds=1\r\n"},
+        {"[Options]\nX=2\n\n[Other]\n", "0", "[Options]\nX=2\nRestoreWhenProgramEnds=0\n\n[Other]\n"},
+        {"\xEF\xBB\xBF[Options]\r\nRestoreWhenProgramEnds=1\r\nX=2\r\n", std::nullopt,
+         "\xEF\xBB\xBF[Options]\r\nX=2\r\n"},
+        {"[Options]\r\n;RestoreWhenProgramEnds=1\r\n", std::nullopt, "[Options]\r\n;RestoreWhenProgramEnds=1\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WithOption(c.before, "RestoreWhenProgramEnds", c.value), c.after) << c.before;
+        EXPECT_EQ(ReadOption(c.after, "RestoreWhenProgramEnds"), c.value ? std::optional<std::string>(*c.value)
+                                                                         : std::nullopt)
+            << c.after;
+    }
+}
+
+TEST(OptionsStore, ASaveKeepsWhatTheFileHeldBesides) {
+    FakeFileSystem files;
+    OptionsStore store(files);
+    files.files[L"C:\\Games\\ResoLaunch.ini"] = "; by hand\r\n[Options]\r\nDisplay=x\r\n[Mine]\r\nA=1\r\n";
+    ASSERT_TRUE(store.SaveRestoreWhenProgramEnds(true));
+    EXPECT_EQ(files.files.at(L"C:\\Games\\ResoLaunch.ini"),
+              "; by hand\r\n[Options]\r\nDisplay=x\r\nRestoreWhenProgramEnds=1\r\n[Mine]\r\nA=1\r\n");
+}
+
 TEST(OptionsStore, LivesBesideTheProgramAndAMissingOrUnreadableFileMeansNo) {
     FakeFileSystem files;
     OptionsStore store(files);
