@@ -43,6 +43,18 @@ public:
     }
     bool CurrentMode(ModeRequest& request) override { return inner_.CurrentMode(request); }
     bool StoredMode(ModeRequest& request) override { return inner_.StoredMode(request); }
+    bool EnumerateModeOn(const std::wstring& device, uint32_t modeNumber, ModeRequest& request) override {
+        return inner_.EnumerateModeOn(device, modeNumber, request);
+    }
+    bool CurrentModeOn(const std::wstring& device, ModeRequest& request) override {
+        return inner_.CurrentModeOn(device, request);
+    }
+    bool StoredModeOn(const std::wstring& device, ModeRequest& request) override {
+        return inner_.StoredModeOn(device, request);
+    }
+    int32_t ChangeModeOn(const std::wstring& device, ModeRequest* request, uint32_t flags) override {
+        return inner_.ChangeModeOn(device, request, flags);
+    }
     int32_t ChangeMode(ModeRequest* request, uint32_t flags) override {
         flags == kChangeTest ? ++testCalls : ++otherCalls;
         const Clock::time_point start = Clock::now();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "flows/mode_switch.h"
 #include "follow/placement.h"
 
 namespace resolaunch {
@@ -130,17 +131,19 @@ std::optional<int32_t> LaunchFlow::LaunchEnded(LaunchId launch) {
     if (launch == launch_) {
         EndWatch();
     }
-    if (!restoreOnEnd_.TakeRestoreAtEnd(launch, modes_.CurrentDisplayMode())) {
+    const std::wstring& device = restoreOnEnd_.SwitchedDevice();
+    if (!restoreOnEnd_.TakeRestoreAtEnd(launch, modes_.CurrentDisplayModeOn(device))) {
         return std::nullopt;
     }
-    return modes_.RestoreDisplayMode();
+    return RestoreDisplays(modes_, device);
 }
 
 std::optional<int32_t> LaunchFlow::UndoSwitch() {
-    if (!restoreOnEnd_.TakeUndo(modes_.CurrentDisplayMode())) {
+    const std::wstring& device = restoreOnEnd_.SwitchedDevice();
+    if (!restoreOnEnd_.TakeUndo(modes_.CurrentDisplayModeOn(device))) {
         return std::nullopt;
     }
-    return modes_.RestoreDisplayMode();
+    return RestoreDisplays(modes_, device);
 }
 
 }  // namespace resolaunch

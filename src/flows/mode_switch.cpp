@@ -20,8 +20,13 @@ std::vector<std::wstring> ListDisplayModes(Module1& modes) {
 int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMode& mode,
                      std::optional<uint32_t> rate) {
     const int32_t result = modes.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0, rate);
-    restoreOnEnd.Switched(mode, result);
+    restoreOnEnd.Switched(mode, result, modes.SelectedDisplay());
     return result;
+}
+
+int32_t RestoreDisplays(Module1& modes, const std::wstring& switchedDevice) {
+    const int32_t result = modes.RestoreDisplayMode();
+    return modes.RestoreDisplayLeftOut(switchedDevice).value_or(result);
 }
 
 std::optional<std::wstring> SwitchReport(int32_t result) {

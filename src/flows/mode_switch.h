@@ -20,6 +20,12 @@ std::vector<std::wstring> ListDisplayModes(Module1& modes);
 int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMode& mode,
                      std::optional<uint32_t> rate = std::nullopt);
 
+// 変更前の解像度に戻す's restore, and that of every switch owed: the
+// platform's restore of every display, then, when the display ResoLaunch
+// switched (`switchedDevice`, "" the primary) is still not in its stored
+// mode, a restore of that display. The last call's result.
+int32_t RestoreDisplays(Module1& modes, const std::wstring& switchedDevice);
+
 // What the user is told of a switch's result; nothing when it worked.
 std::optional<std::wstring> SwitchReport(int32_t result);
 

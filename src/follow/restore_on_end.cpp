@@ -4,10 +4,11 @@
 
 namespace resolaunch {
 
-void RestoreOnEnd::Switched(const DisplayMode& mode, int32_t result) {
+void RestoreOnEnd::Switched(const DisplayMode& mode, int32_t result, const std::wstring& device) {
     // A switch that failed or waits for a restart left the screen as it was.
     if (result == kChangeSuccessful) {
         owed_ = mode;
+        switchedDevice_ = device;
     }
 }
 

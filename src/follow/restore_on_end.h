@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "modes/display_mode.h"
 #include "platform/program_starter.h"
@@ -17,9 +18,11 @@ public:
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled) { enabled_ = enabled; }
 
-    // ResoLaunch has switched to `mode`, with the platform's `result`: a
-    // switch that succeeded owes a restore (again).
-    void Switched(const DisplayMode& mode, int32_t result);
+    // ResoLaunch has switched `device` ("" the primary) to `mode`, with the
+    // platform's `result`: a switch that succeeded owes a restore (again).
+    void Switched(const DisplayMode& mode, int32_t result, const std::wstring& device = std::wstring());
+    // The display of ResoLaunch's latest switch that worked; "" the primary.
+    const std::wstring& SwitchedDevice() const { return switchedDevice_; }
     // The screen was put back by hand: nothing is owed.
     void Restored() { owed_.reset(); }
     bool Owed() const { return owed_.has_value(); }
@@ -41,6 +44,7 @@ public:
 private:
     bool enabled_ = false;
     std::optional<DisplayMode> owed_;  // the mode ResoLaunch switched to
+    std::wstring switchedDevice_;
     LaunchId latest_ = 0;
 };
 

@@ -13,14 +13,29 @@ DisplayMode ModeOf(const ModeRequest& request) {
 
 }  // namespace
 
+bool Module1::Enumerate(uint32_t modeNumber, ModeRequest& request) {
+    return device_.empty() ? display_.EnumerateMode(modeNumber, request)
+                           : display_.EnumerateModeOn(device_, modeNumber, request);
+}
+
+bool Module1::Stored(const std::wstring& device, ModeRequest& request) {
+    return device.empty() ? display_.StoredMode(request) : display_.StoredModeOn(device, request);
+}
+
+int32_t Module1::Change(ModeRequest* request, uint32_t flags) {
+    return device_.empty() ? display_.ChangeMode(request, flags) : display_.ChangeModeOn(device_, request, flags);
+}
+
 int32_t Module1::LoadDisplayModes() {
+    displayModes_.clear();
+    entryRates_.clear();
     // One record for every call, not cleared in between, as the platform expects
     // of a caller walking the mode numbers.
     ModeRequest request;
     request.dmSize = kModeRequestSize;
 
     int32_t n = 0;
-    while (n < kMaxModes && display_.EnumerateMode(static_cast<uint32_t>(n), request)) {
+    while (n < kMaxModes && Enumerate(static_cast<uint32_t>(n), request)) {
         displayModes_.push_back(ModeOf(request));
         entryRates_.push_back({request.dmDisplayFrequency, (request.dmDisplayFlags & kInterlacedFlag) != 0});
         ++n;
@@ -30,7 +45,7 @@ int32_t Module1::LoadDisplayModes() {
 
 int32_t Module1::TestDisplayMode(ModeRequest& request) {
     request.dmFields = kModeRequestFields | (request.dmDisplayFrequency != 0 ? kDisplayFrequencyField : 0);
-    return display_.ChangeMode(&request, kChangeTest);
+    return Change(&request, kChangeTest);
 }
 
 std::vector<int32_t> Module1::TestEachDisplayMode() {
@@ -65,7 +80,7 @@ std::optional<uint32_t> Module1::StoredRateFor(const DisplayMode& mode) {
     ModeRequest stored;
     stored.dmSize = kModeRequestSize;
     // 0 and 1 stand for the hardware's default rate, not a rate.
-    if (!display_.StoredMode(stored) || stored.dmDisplayFrequency <= 1 ||
+    if (!Stored(device_, stored) || stored.dmDisplayFrequency <= 1 ||
         !ListsProgressive(mode, stored.dmDisplayFrequency)) {
         return std::nullopt;
     }
@@ -88,15 +103,28 @@ int32_t Module1::ApplyDisplayMode(const int32_t& Width, const int32_t& Height, c
     if (tested < 0) {
         return tested;
     }
-    return display_.ChangeMode(&request, Flag == 1 ? kChangeUpdateRegistry : 0);
+    return Change(&request, Flag == 1 ? kChangeUpdateRegistry : 0);
 }
 
 int32_t Module1::RestoreDisplayMode() { return display_.ChangeMode(nullptr, 0); }
 
-std::optional<DisplayMode> Module1::CurrentDisplayMode() {
+std::optional<int32_t> Module1::RestoreDisplayLeftOut(const std::wstring& device) {
+    if (device.empty()) {
+        return std::nullopt;
+    }
+    ModeRequest stored;
+    stored.dmSize = kModeRequestSize;
+    const std::optional<DisplayMode> current = CurrentDisplayModeOn(device);
+    if (Stored(device, stored) && current == ModeOf(stored)) {
+        return std::nullopt;
+    }
+    return display_.ChangeModeOn(device, nullptr, 0);
+}
+
+std::optional<DisplayMode> Module1::CurrentDisplayModeOn(const std::wstring& device) {
     ModeRequest request;
     request.dmSize = kModeRequestSize;
-    if (!display_.CurrentMode(request)) {
+    if (!(device.empty() ? display_.CurrentMode(request) : display_.CurrentModeOn(device, request))) {
         return std::nullopt;
     }
     return ModeOf(request);

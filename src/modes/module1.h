@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "modes/display_mode.h"
@@ -10,7 +11,7 @@
 namespace resolaunch {
 
 // The program's knowledge of the display: the table of every mode the
-// current device reports, and the operations that test and set a mode.
+// selected display reports, and the operations that test and set a mode.
 class Module1 {
 public:
     // Upper bound on the table: the list index is stored as a 16-bit number,
@@ -19,8 +20,14 @@ public:
 
     explicit Module1(DisplaySettings& display) : display_(display) {}
 
+    // The display the table, the tests and the switches are about, by its
+    // device name; "" (the start's) is the primary, through the platform's
+    // calls without a device. Load the table again after a change.
+    void SelectDisplay(const std::wstring& device) { device_ = device; }
+    const std::wstring& SelectedDisplay() const { return device_; }
+
     // Fills DisplayModes in the platform's enumeration order (duplicates
-    // kept) and returns the number of modes stored. Called once.
+    // kept), anew, and returns the number of modes stored.
     int32_t LoadDisplayModes();
 
     // Asks whether the requested depth and size could be set now (CDS_TEST);
@@ -43,9 +50,14 @@ public:
 
     // Returns the screen to the mode stored as the default.
     int32_t RestoreDisplayMode();
+    // Returns `device` to its stored mode when it is not in it after
+    // RestoreDisplayMode (a driver may leave a display as it is); nothing
+    // when there was nothing to do, or for the primary ("").
+    std::optional<int32_t> RestoreDisplayLeftOut(const std::wstring& device);
 
-    // The depth and size the screen has now; nothing when it cannot be told.
-    std::optional<DisplayMode> CurrentDisplayMode();
+    // The depth and size the selected display has now; nothing when it cannot be told.
+    std::optional<DisplayMode> CurrentDisplayMode() { return CurrentDisplayModeOn(device_); }
+    std::optional<DisplayMode> CurrentDisplayModeOn(const std::wstring& device);
 
     // The first mode of the table with that size, and that depth when one is
     // given; without one, the screen's current depth or else the deepest
@@ -65,8 +77,13 @@ private:
 
     bool ListsProgressive(const DisplayMode& mode, uint32_t rate) const;
     std::optional<uint32_t> StoredRateFor(const DisplayMode& mode);
+    // The platform's calls on the selected display.
+    bool Enumerate(uint32_t modeNumber, ModeRequest& request);
+    bool Stored(const std::wstring& device, ModeRequest& request);
+    int32_t Change(ModeRequest* request, uint32_t flags);
 
     DisplaySettings& display_;
+    std::wstring device_;
     std::vector<DisplayMode> displayModes_;
     std::vector<EntryRate> entryRates_;  // one per entry of displayModes_
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace resolaunch {
 
@@ -34,7 +35,8 @@ inline constexpr uint32_t kChangeUpdateRegistry = 1;  // CDS_UPDATEREGISTRY
 inline constexpr int32_t kChangeSuccessful = 0;       // DISP_CHANGE_SUCCESSFUL
 inline constexpr int32_t kChangeRestart = 1;          // DISP_CHANGE_RESTART
 
-// The display settings service of the current display device.
+// The display settings service: of the current display device (the
+// primary), or of a display named by its device name.
 class DisplaySettings {
 public:
     virtual ~DisplaySettings() = default;
@@ -55,6 +57,14 @@ public:
     // ChangeDisplaySettingsA(request, flags); a null request returns to the
     // mode stored as the default. Returns the platform's DISP_CHANGE code.
     virtual int32_t ChangeMode(ModeRequest* request, uint32_t flags) = 0;
+
+    // The same on one display named by its device name ("\\.\DISPLAY2"):
+    // EnumDisplaySettingsA(device, ...) and ChangeDisplaySettingsExA(device,
+    // request, nullptr, flags, nullptr).
+    virtual bool EnumerateModeOn(const std::wstring& device, uint32_t modeNumber, ModeRequest& request) = 0;
+    virtual bool CurrentModeOn(const std::wstring& device, ModeRequest& request) = 0;
+    virtual bool StoredModeOn(const std::wstring& device, ModeRequest& request) = 0;
+    virtual int32_t ChangeModeOn(const std::wstring& device, ModeRequest* request, uint32_t flags) = 0;
 };
 
 }  // namespace resolaunch

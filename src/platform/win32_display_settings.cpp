@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
 namespace resolaunch {
 namespace {
@@ -44,6 +45,22 @@ void CopyBack(const DEVMODEA& mode, ModeRequest& request) {
     request.dmDisplayFrequency = mode.dmDisplayFrequency;
 }
 
+// Device names ("\\.\DISPLAY2") are ASCII.
+std::string Narrow(const std::wstring& device) {
+    std::string name;
+    for (const wchar_t c : device) {
+        name += c < 0x80 ? static_cast<char>(c) : '?';
+    }
+    return name;
+}
+
+bool Enumerate(const char* device, DWORD modeNumber, ModeRequest& request) {
+    DEVMODEA mode = ToDevMode(request);
+    const BOOL found = ::EnumDisplaySettingsA(device, modeNumber, &mode);
+    CopyBack(mode, request);
+    return found != FALSE;
+}
+
 }  // namespace
 
 bool Win32DisplaySettings::EnumerateMode(uint32_t modeNumber, ModeRequest& request) {
@@ -67,6 +84,29 @@ int32_t Win32DisplaySettings::ChangeMode(ModeRequest* request, uint32_t flags) {
     }
     DEVMODEA mode = ToDevMode(*request);
     const LONG result = ::ChangeDisplaySettingsA(&mode, flags);
+    CopyBack(mode, *request);
+    return result;
+}
+
+bool Win32DisplaySettings::EnumerateModeOn(const std::wstring& device, uint32_t modeNumber, ModeRequest& request) {
+    return Enumerate(Narrow(device).c_str(), modeNumber, request);
+}
+
+bool Win32DisplaySettings::CurrentModeOn(const std::wstring& device, ModeRequest& request) {
+    return Enumerate(Narrow(device).c_str(), ENUM_CURRENT_SETTINGS, request);
+}
+
+bool Win32DisplaySettings::StoredModeOn(const std::wstring& device, ModeRequest& request) {
+    return Enumerate(Narrow(device).c_str(), ENUM_REGISTRY_SETTINGS, request);
+}
+
+int32_t Win32DisplaySettings::ChangeModeOn(const std::wstring& device, ModeRequest* request, uint32_t flags) {
+    const std::string name = Narrow(device);
+    if (request == nullptr) {
+        return ::ChangeDisplaySettingsExA(name.c_str(), nullptr, nullptr, flags, nullptr);
+    }
+    DEVMODEA mode = ToDevMode(*request);
+    const LONG result = ::ChangeDisplaySettingsExA(name.c_str(), &mode, nullptr, flags, nullptr);
     CopyBack(mode, *request);
     return result;
 }

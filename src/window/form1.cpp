@@ -262,7 +262,7 @@ void Form1::Command4_Click() {
 }
 
 void Form1::Command5_Click() {
-    modes_.RestoreDisplayMode();
+    RestoreDisplays(modes_, restoreOnEnd_.SwitchedDevice());
     restoreOnEnd_.Restored();
 }
 
@@ -272,7 +272,7 @@ void Form1::Command6_Click() {
 }
 
 void Form1::Command7_Click() {
-    modes_.RestoreDisplayMode();
+    RestoreDisplays(modes_, restoreOnEnd_.SwitchedDevice());
     launch_.Cancel();
     controls_.EndProgram();
 }

@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/display_settings.h"
@@ -68,8 +71,42 @@ public:
         return true;
     }
 
+    // Another display, set up by the test; the calls naming it go there.
+    FakeDisplaySettings& Other(const std::wstring& device) {
+        auto& other = others[device];
+        if (!other) {
+            other = std::make_unique<FakeDisplaySettings>();
+        }
+        return *other;
+    }
+    bool EnumerateModeOn(const std::wstring& device, uint32_t modeNumber, ModeRequest& request) override {
+        return others.count(device) != 0 && others.at(device)->EnumerateMode(modeNumber, request);
+    }
+    bool CurrentModeOn(const std::wstring& device, ModeRequest& request) override {
+        return others.count(device) != 0 && others.at(device)->CurrentMode(request);
+    }
+    bool StoredModeOn(const std::wstring& device, ModeRequest& request) override {
+        return others.count(device) != 0 && others.at(device)->StoredMode(request);
+    }
+    int32_t ChangeModeOn(const std::wstring& device, ModeRequest* request, uint32_t flags) override {
+        if (request == nullptr) {
+            restores.push_back(device);
+        }
+        return others.count(device) != 0 ? others.at(device)->ChangeMode(request, flags) : kChangeBadParameter;
+    }
+
     int32_t ChangeMode(ModeRequest* request, uint32_t flags) override {
         changeCalls.push_back({request ? std::optional<ModeRequest>(*request) : std::nullopt, flags});
+        if (request == nullptr) {
+            restores.push_back(L"");
+            // Windows returns every display to the registry's mode, unless a
+            // driver keeps a display as it is (as a test may have it).
+            for (auto& [device, other] : others) {
+                if (nullRestoreCoversOthers && switchResult == kChangeSuccessful) {
+                    other->current = other->defaultMode;
+                }
+            }
+        }
         if (flags == kChangeTest) {
             ++testCalls;
             return testResult(*request);
@@ -91,6 +128,10 @@ public:
     FakeMode defaultMode{32, 1024, 768};
     std::optional<FakeMode> current = defaultMode;  // the screen's mode; follows successful switches
     std::optional<FakeMode> stored;                 // what ENUM_REGISTRY_SETTINGS gives
+    std::map<std::wstring, std::unique_ptr<FakeDisplaySettings>> others;
+    bool nullRestoreCoversOthers = true;
+    std::vector<std::wstring> restores;  // the device of each restore, "" for the null one
+    static constexpr int32_t kChangeBadParameter = -5;  // DISP_CHANGE_BADPARAM
 
     int enumerateCalls = 0;
     int testCalls = 0;

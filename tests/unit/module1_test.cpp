@@ -21,6 +21,10 @@ public:
     MOCK_METHOD(bool, EnumerateMode, (uint32_t, ModeRequest&), (override));
     MOCK_METHOD(bool, CurrentMode, (ModeRequest&), (override));
     MOCK_METHOD(bool, StoredMode, (ModeRequest&), (override));
+    MOCK_METHOD(bool, EnumerateModeOn, (const std::wstring&, uint32_t, ModeRequest&), (override));
+    MOCK_METHOD(bool, CurrentModeOn, (const std::wstring&, ModeRequest&), (override));
+    MOCK_METHOD(bool, StoredModeOn, (const std::wstring&, ModeRequest&), (override));
+    MOCK_METHOD(int32_t, ChangeModeOn, (const std::wstring&, ModeRequest*, uint32_t), (override));
     MOCK_METHOD(int32_t, ChangeMode, (ModeRequest*, uint32_t), (override));
 };
 

@@ -1,0 +1,66 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fake_display_settings.h"
+#include "flows/mode_switch.h"
+
+namespace resolaunch {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::FakeDisplaySettings;
+
+constexpr const wchar_t* kSecond = L"\\\\.\\DISPLAY2";
+
+// A primary display and a second one with modes of its own.
+struct ModeSwitchTest : ::testing::Test {
+    ModeSwitchTest() {
+        display.modes = {{32, 1024, 768}};
+        FakeDisplaySettings& second = display.Other(kSecond);
+        second.modes = {{32, 800, 600}, {32, 1280, 720}};
+        second.defaultMode = {32, 1280, 720};
+        second.current = second.defaultMode;
+        second.stored = second.defaultMode;
+    }
+
+    FakeDisplaySettings display;
+    Module1 modes{display};
+    RestoreOnEnd restoreOnEnd;
+};
+
+TEST_F(ModeSwitchTest, TheChosenDisplaysTableTestsAndSwitchGoToThatDisplayAlone) {
+    modes.SelectDisplay(kSecond);
+    EXPECT_THAT(ListDisplayModes(modes), ElementsAre(L" 800 ×  600 32Bit  即時更新可", L"1280 ×  720 32Bit  即時更新可"));
+    EXPECT_EQ(SwitchToMode(modes, restoreOnEnd, modes.DisplayModes().at(0)), kChangeSuccessful);
+
+    EXPECT_TRUE(display.changeCalls.empty()) << "nothing went to the primary";
+    const FakeDisplaySettings& second = *display.others.at(kSecond);
+    ASSERT_EQ(second.changeCalls.size(), 4u) << "two tests for the list, then a test and the switch";
+    EXPECT_EQ(second.changeCalls.back().flags, 0u);
+    EXPECT_EQ(second.current->width, 800u);
+    EXPECT_EQ(restoreOnEnd.SwitchedDevice(), kSecond);
+}
+
+TEST_F(ModeSwitchTest, ARestoreIsThePlatformsFirstThenTheSwitchedDisplaysWhenItWasLeftOut) {
+    for (bool leftOut : {false, true}) {
+        display.restores.clear();
+        display.nullRestoreCoversOthers = !leftOut;
+        modes.SelectDisplay(kSecond);
+        modes.LoadDisplayModes();
+        ASSERT_EQ(SwitchToMode(modes, restoreOnEnd, modes.DisplayModes().at(0)), kChangeSuccessful);
+
+        EXPECT_EQ(RestoreDisplays(modes, restoreOnEnd.SwitchedDevice()), kChangeSuccessful);
+        if (leftOut) {
+            EXPECT_THAT(display.restores, ElementsAre(L"", kSecond));
+        } else {
+            EXPECT_THAT(display.restores, ElementsAre(L""));
+        }
+        EXPECT_EQ(display.others.at(kSecond)->current->width, 1280u);
+    }
+    display.restores.clear();
+    EXPECT_EQ(RestoreDisplays(modes, L""), kChangeSuccessful);
+    EXPECT_THAT(display.restores, ElementsAre(L"")) << "the primary: the platform's restore alone";
+}
+
+}  // namespace
+}  // namespace resolaunch
