@@ -5,6 +5,7 @@
 #include "modes/module1.h"
 #include "platform/win32_desktop.h"
 #include "platform/win32_display_settings.h"
+#include "platform/win32_displays.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_launcher.h"
 #include "platform/win32_message_loop.h"
@@ -56,7 +57,9 @@ int RunCommand(const ParsedCommandLine& commandLine) {
     Win32StdStreams streams;
     Win32AnsiCodec ansi;
     CommandOutput output(streams, ansi);
-    return RunCommandLine(commandLine, CommandServices{module1, desktop, launcher, launcher, ticker, loop, output});
+    Win32Displays displays;
+    return RunCommandLine(commandLine,
+                          CommandServices{module1, displays, desktop, launcher, launcher, ticker, loop, output});
 }
 
 }  // namespace

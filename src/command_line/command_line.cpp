@@ -104,7 +104,7 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
 
     std::vector<std::wstring> arguments;  // as read, up to the program
     std::vector<std::wstring> seen;       // the options given, by name
-    std::optional<std::wstring> xArgument, yArgument, restoreOnExitArgument;
+    std::optional<std::wstring> xArgument, yArgument, restoreOnExitArgument, displayArgument;
     Alone alone = Alone::None;
     std::size_t aloneAt = 0;
 
@@ -128,9 +128,9 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
         const std::size_t equals = text.find(L'=');
         const std::wstring name = text.substr(0, equals == std::wstring::npos ? text.size() : equals + 1);
         const std::wstring value = equals == std::wstring::npos ? std::wstring() : text.substr(equals + 1);
-        static constexpr std::array<const wchar_t*, 11> kNames = {
-            L"--mode=", L"--x=",  L"--y=", L"--restore-on-exit", L"--restore", L"--list",
-            L"--help",  L"/?",    L"-?",   L"-h",                L"--version"};
+        static constexpr std::array<const wchar_t*, 12> kNames = {
+            L"--mode=", L"--x=", L"--y=", L"--restore-on-exit", L"--restore", L"--list",
+            L"--help",  L"/?",   L"-?",   L"-h",                L"--version", L"--display="};
         if (std::find(kNames.begin(), kNames.end(), name) == kNames.end()) {
             return CommandLineError{text, CommandLineFault::UnknownOption};
         }
@@ -151,6 +151,12 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
             }
             (name == L"--x=" ? request.x : request.y) = number;
             (name == L"--x=" ? xArgument : yArgument) = text;
+        } else if (name == L"--display=") {
+            if (value.empty()) {
+                return CommandLineError{text, CommandLineFault::BadValue};
+            }
+            request.display = value;
+            displayArgument = text;
         } else if (name == L"--restore-on-exit") {
             request.restoreOnExit = true;
             restoreOnExitArgument = text;
@@ -167,9 +173,15 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
         return CommandLineRequest{};  // the window
     }
     if (alone != Alone::None) {
-        if (arguments.size() > 1) {
+        // --list may have the display it lists beside it.
+        const bool listsADisplay = alone == Alone::List && displayArgument;
+        if (arguments.size() > (listsADisplay ? 2u : 1u)) {
             // What stands beside it: the next argument, or the option itself when it came later.
-            return CommandLineError{arguments[aloneAt == 0 ? 1 : aloneAt], CommandLineFault::NotAlone};
+            std::size_t besides = aloneAt == 0 ? 1 : aloneAt;
+            if (listsADisplay && aloneAt == 0 && arguments[besides] == *displayArgument) {
+                ++besides;
+            }
+            return CommandLineError{arguments[besides], CommandLineFault::NotAlone};
         }
         request.action = alone == Alone::Restore   ? CommandLineRequest::Action::Restore
                          : alone == Alone::List    ? CommandLineRequest::Action::List
@@ -185,6 +197,9 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
     }
     if (restoreOnExitArgument && !request.mode) {
         return CommandLineError{*restoreOnExitArgument, CommandLineFault::RestoreWithoutMode};
+    }
+    if (displayArgument && !request.mode && !xArgument) {
+        return CommandLineError{*displayArgument, CommandLineFault::DisplayWithoutUse};
     }
     if (!request.mode && !request.program) {
         return CommandLineError{arguments.front(), CommandLineFault::NothingToDo};
@@ -202,6 +217,7 @@ std::wstring BadCommandLineMessage(const CommandLineError& error) {
         {CommandLineFault::RestoreWithoutMode, L"--restore-on-exit には --mode が必要です。"},
         {CommandLineFault::NothingToDo, L"--mode か起動するプログラムを指定して下さい。"},
         {CommandLineFault::NotAlone, L"このオプションは単独で指定して下さい。"},
+        {CommandLineFault::DisplayWithoutUse, L"--display は --mode、--x と --y、--list のどれかと共に指定して下さい。"},
     };
     const auto reason = std::find_if(std::begin(kReasons), std::end(kReasons),
                                      [&](const auto& entry) { return entry.first == error.fault; });
@@ -213,14 +229,18 @@ std::wstring MissingModeMessage(const ModeArgument& mode) {
     return L"指定された解像度はありません: " + mode.text + L"\n" + kUsageHint;
 }
 
+std::wstring MissingDisplayMessage(const std::wstring& display) {
+    return L"指定されたディスプレイはありません: " + display + L"\n" + kUsageHint;
+}
+
 std::wstring ProgramVersionLine() { return std::wstring(L"ResoLaunch ") + kResoLaunchVersion; }
 
 std::wstring CommandLineUsage() {
     return ProgramVersionLine() + L"\r\n"
            L"使い方:\r\n"
-           L"  ResoLaunch.exe [--mode=幅x高さ[x色数][@リフレッシュレート]] [--x=X --y=Y] [--restore-on-exit] [--] [プログラム [引数...]]\r\n"
+           L"  ResoLaunch.exe [--display=ディスプレイ] [--mode=幅x高さ[x色数][@リフレッシュレート]] [--x=X --y=Y] [--restore-on-exit] [--] [プログラム [引数...]]\r\n"
            L"  ResoLaunch.exe --restore\r\n"
-           L"  ResoLaunch.exe --list\r\n"
+           L"  ResoLaunch.exe --list [--display=ディスプレイ]\r\n"
            L"  ResoLaunch.exe --help\r\n"
            L"  ResoLaunch.exe --version\r\n"
            L"\r\n"
@@ -231,7 +251,11 @@ std::wstring CommandLineUsage() {
            L"  --x=X --y=Y            起動したプログラムのウィンドウをその位置へ移動します。\r\n"
            L"  --restore-on-exit      プログラムが終了したら、元の解像度に戻します (--mode と共に)。\r\n"
            L"  --                     ここから後はすべて起動するプログラムとその引数です。\r\n"
-           L"  --restore              Windows に保存されている元の解像度に戻します。\r\n"
+           L"  --display=ディスプレイ --mode、--x/--y、--list の対象のディスプレイ: 番号 (2)、\r\n"
+           L"                         デバイス名 (\\\\.\\DISPLAY2) かモニターのデバイス パス。\r\n"
+           L"                         省くとメインのディスプレイです。モニターのケーブルを別の\r\n"
+           L"                         端子に差し替えると、デバイス パスは変わります。\r\n"
+           L"  --restore              Windows に保存されている元の解像度に戻します (すべてのディスプレイ)。\r\n"
            L"  --list                 解像度の一覧を表示します。\r\n"
            L"  --help                 この説明を表示します (/?、-?、-h も同じです)。\r\n"
            L"  --version              バージョンを表示します。\r\n"

@@ -27,6 +27,8 @@ struct CommandLineRequest {
     bool restoreOnExit = false;
     // The program as typed: a program file's path as a whole, or a command line.
     std::optional<std::wstring> program;
+    // --display=: the display --mode, --x/--y and --list are about, as typed.
+    std::optional<std::wstring> display;
 
     friend bool operator==(const CommandLineRequest&, const CommandLineRequest&) = default;
 };
@@ -41,6 +43,7 @@ enum class CommandLineFault {
     RestoreWithoutMode,   // --restore-on-exit without --mode
     NothingToDo,          // neither --mode nor a program
     NotAlone,             // an option that stands alone, with anything else
+    DisplayWithoutUse,    // --display without --mode, --x/--y or --list
 };
 
 // A command line that cannot be run; `argument` is the one at fault.
@@ -54,8 +57,8 @@ using ParsedCommandLine = std::variant<CommandLineRequest, CommandLineError>;
 
 // Reads ResoLaunch's own command line, as the system hands it over (the
 // program's own name first):
-//   [--mode=WxH[xBITS][@HZ]] [--x=N --y=N] [--restore-on-exit] [--] [PROGRAM [ARGUMENTS...]]
-//   --restore | --list | --help (/?, -?, -h) | --version
+//   [--display=D] [--mode=WxH[xBITS][@HZ]] [--x=N --y=N] [--restore-on-exit] [--] [PROGRAM [ARGUMENTS...]]
+//   --restore | --list [--display=D] | --help (/?, -?, -h) | --version
 // Options are exactly these, in lower case, each at most once, before the
 // program. The program is the rest of the line from the first argument that
 // does not begin with "-" (or from after "--", blanks dropped), exactly as
@@ -67,6 +70,8 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine);
 std::wstring BadCommandLineMessage(const CommandLineError& error);
 // The message for a mode the display-mode table does not hold, and where the usage is.
 std::wstring MissingModeMessage(const ModeArgument& mode);
+// The message for a --display= that names no attached display, and where the usage is.
+std::wstring MissingDisplayMessage(const std::wstring& display);
 
 // "ResoLaunch 0.2.0": the program and its version.
 std::wstring ProgramVersionLine();

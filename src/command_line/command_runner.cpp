@@ -5,6 +5,7 @@
 #include "flows/launch_flow.h"
 #include "flows/mode_switch.h"
 #include "follow/restore_on_end.h"
+#include "text/display_text.h"
 #include "text/messages.h"
 
 namespace resolaunch {
@@ -13,11 +14,24 @@ namespace {
 class CommandRun {
 public:
     CommandRun(const CommandLineRequest& request, const CommandServices& services)
-        : request_(request), modes_(services.modes), loop_(services.loop), output_(services.output),
+        : request_(request), modes_(services.modes), displays_(services.displays), loop_(services.loop),
+          output_(services.output),
           launch_(services.starter, services.families, services.desktop, services.ticker, services.modes,
                   restoreOnEnd_) {}
 
     int Run() {
+        if (request_.display) {
+            const std::optional<DisplayInfo> display = FindDisplay(displays_.AttachedDisplays(), *request_.display);
+            if (!display) {
+                output_.Report(MissingDisplayMessage(*request_.display));
+                return kExitBadCommandLine;
+            }
+            // The primary through the calls without a device, as without --display.
+            if (!display->primary) {
+                modes_.SelectDisplay(display->deviceName);
+                displayDevice_ = display->deviceName;
+            }
+        }
         switch (request_.action) {
         case CommandLineRequest::Action::Help:
             output_.Print(CommandLineUsage());
@@ -90,8 +104,11 @@ private:
             position = std::pair{*request_.x, *request_.y};
         }
         // No window of the program's own: nothing to place, not the foreground's.
-        const StartOutcome outcome =
-            launch_.Start(LaunchRequest{program, position, false, 0}, [&](const LaunchWaitOver& over) { waitOver = over; });
+        LaunchRequest request{program, position, false, 0};
+        if (!displayDevice_.empty()) {
+            request.origin = [this] { return DisplayOrigin(displays_, displayDevice_); };
+        }
+        const StartOutcome outcome = launch_.Start(request, [&](const LaunchWaitOver& over) { waitOver = over; });
         if (!outcome.started) {
             // Nothing half done: this line's own switch goes back, with or without --restore-on-exit.
             CheckRestore(launch_.UndoSwitch());
@@ -132,6 +149,8 @@ private:
 
     const CommandLineRequest& request_;
     Module1& modes_;
+    Displays& displays_;
+    std::wstring displayDevice_;  // the chosen display when not the primary
     MessageLoop& loop_;
     CommandOutput& output_;
     RestoreOnEnd restoreOnEnd_;

@@ -3,6 +3,7 @@
 #include "command_line/command_line.h"
 #include "command_line/command_output.h"
 #include "modes/module1.h"
+#include "platform/displays.h"
 #include "platform/desktop.h"
 #include "platform/launch_family.h"
 #include "platform/loop_ticker.h"
@@ -22,6 +23,7 @@ enum ExitCode : int {
 
 struct CommandServices {
     Module1& modes;
+    Displays& displays;
     Desktop& desktop;
     ProgramStarter& starter;
     LaunchFamilies& families;

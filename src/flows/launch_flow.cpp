@@ -33,6 +33,14 @@ StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(
     return outcome;
 }
 
+std::pair<int32_t, int32_t> LaunchFlow::TargetCorner() const {
+    const std::pair<int32_t, int32_t> origin = request_.origin ? request_.origin() : std::pair{0, 0};
+    const auto shifted = [](int32_t value, int32_t by) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{value} + by, INT32_MIN, INT32_MAX));
+    };
+    return {shifted(request_.position->first, origin.first), shifted(request_.position->second, origin.second)};
+}
+
 void LaunchFlow::WhenWatchOver(std::function<void()> watchOver) {
     if (!watch_) {
         watchOver();
@@ -64,9 +72,11 @@ void LaunchFlow::LookForWindow() {
             }
         }
         // A window that has gone before its rectangle could be read is left alone.
-        if (window != 0 && (corner = PlaceWindow(desktop_, window, request_.position->first,
-                                                 request_.position->second))) {
-            over.placed = window;
+        if (window != 0) {
+            target_ = TargetCorner();
+            if ((corner = PlaceWindow(desktop_, window, target_.first, target_.second))) {
+                over.placed = window;
+            }
         }
     } catch (...) {
         over.failure = std::current_exception();
@@ -77,7 +87,7 @@ void LaunchFlow::LookForWindow() {
 void LaunchFlow::Finish(const LaunchWaitOver& over, const std::optional<PlacedCorner>& corner) {
     placed_ = over.placed;
     if (over.placed != 0 && corner) {
-        watch_.emplace(desktop_, families_, known_, request_.position->first, request_.position->second, over.placed,
+        watch_.emplace(desktop_, families_, known_, target_.first, target_.second, over.placed,
                        *corner, ticker_.Now());
         ticker_.CallAfter(kWatchPoll, [this] { Watch(); });
     }

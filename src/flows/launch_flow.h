@@ -25,6 +25,9 @@ struct LaunchRequest {
     // Without a window of the program's own in time, the foreground window is moved.
     bool foregroundFallback = false;
     WindowHandle ownWindow = 0;  // ResoLaunch's own window, never moved
+    // Where the position counts from, asked when the window is placed: the
+    // chosen display's top-left corner. None: the primary's, (0, 0).
+    std::function<std::pair<int32_t, int32_t>()> origin = nullptr;
 };
 
 // What the wait for the started program's window came to.
@@ -68,6 +71,8 @@ public:
     std::optional<int32_t> UndoSwitch();
 
 private:
+    // Where the window goes: the position from the chosen display's corner.
+    std::pair<int32_t, int32_t> TargetCorner() const;
     void LookForWindow();
     void Finish(const LaunchWaitOver& over, const std::optional<PlacedCorner>& corner);
     void Watch();
@@ -84,6 +89,7 @@ private:
     LaunchId launch_ = 0;  // the latest started
     LaunchWindows known_;
     std::chrono::milliseconds deadline_{0};
+    std::pair<int32_t, int32_t> target_{0, 0};
     std::function<void(const LaunchWaitOver&)> waitOver_;  // set while waiting
     WindowHandle placed_ = 0;                                // by the latest launch
     bool following_ = false;

@@ -77,6 +77,12 @@ TEST(ParseCommandLine, OptionsThatStandAlone) {
         EXPECT_EQ(Good(help).action, Action::Help) << Utf8(help);
     }
     EXPECT_EQ(Good(L"R.exe --version").action, Action::Version);
+    // --list may name its display.
+    for (const wchar_t* line : {L"R.exe --list --display=2", L"R.exe --display=\\\\.\\DISPLAY2 --list"}) {
+        EXPECT_EQ(Good(line).action, Action::List) << Utf8(line);
+        EXPECT_TRUE(Good(line).display.has_value()) << Utf8(line);
+    }
+    EXPECT_EQ(Good(L"R.exe --display=2 --x=1 --y=2 g").display, L"2");
 }
 
 TEST(ParseCommandLine, BadLinesNameTheArgumentAtFault) {
@@ -116,6 +122,9 @@ TEST(ParseCommandLine, BadLinesNameTheArgumentAtFault) {
         {L"R.exe --mode=800x600 --x=1 --y=2", L"--x=1", NoProgram},
         {L"R.exe --mode=800x600 --restore-on-exit", L"--restore-on-exit", NoProgram},
         {L"R.exe --restore-on-exit g", L"--restore-on-exit", RestoreWithoutMode},
+        {L"R.exe --display=2", L"--display=2", DisplayWithoutUse},
+        {L"R.exe --display=2 -- g", L"--display=2", DisplayWithoutUse},
+        {L"R.exe --display= --mode=1x1", L"--display=", BadValue},
         {L"R.exe --", L"--", NothingToDo},
         {L"R.exe --x=1 --y=2 --", L"--x=1", NoProgram},
         // options that stand alone, with anything else
@@ -127,6 +136,9 @@ TEST(ParseCommandLine, BadLinesNameTheArgumentAtFault) {
         {L"R.exe --restore \"", L"\"", NotAlone},  // an argument that reads as nothing, as typed
         {L"R.exe /? --list", L"--list", NotAlone},
         {L"R.exe --version -h", L"-h", NotAlone},
+        {L"R.exe --restore --display=2", L"--display=2", NotAlone},
+        {L"R.exe --list --display=2 g", L"g", NotAlone},
+        {L"R.exe --list --display=2 --display=3", L"--display=3", RepeatedOption},
         {L"R.exe -H", L"-H", UnknownOption},
     };
     for (const auto& c : cases) {
@@ -161,6 +173,7 @@ TEST(CommandLineMessages, InTheProgramsWords) {
         {CommandLineFault::RestoreWithoutMode, L"--restore-on-exit には --mode が必要です。"},
         {CommandLineFault::NothingToDo, L"--mode か起動するプログラムを指定して下さい。"},
         {CommandLineFault::NotAlone, L"このオプションは単独で指定して下さい。"},
+        {CommandLineFault::DisplayWithoutUse, L"--display は --mode、--x と --y、--list のどれかと共に指定して下さい。"},
     };
     for (const auto& r : reasons) {
         EXPECT_EQ(BadCommandLineMessage({L"--z", r.fault}),
@@ -168,6 +181,7 @@ TEST(CommandLineMessages, InTheProgramsWords) {
     }
     EXPECT_EQ(MissingModeMessage({123, 45, std::nullopt, L"123x45", std::nullopt}),
               L"指定された解像度はありません: 123x45" + hint);
+    EXPECT_EQ(MissingDisplayMessage(L"3"), L"指定されたディスプレイはありません: 3" + hint);
     EXPECT_EQ(CommandLineUsage().substr(0, 18), L"ResoLaunch 0.2.0\r\n");
 }
 

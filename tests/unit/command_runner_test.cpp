@@ -5,6 +5,7 @@
 #include "fake_ansi_codec.h"
 #include "fake_desktop.h"
 #include "fake_display_settings.h"
+#include "fake_displays.h"
 #include "fake_std_streams.h"
 #include "modes/mode_label.h"
 #include "utf8.h"
@@ -35,7 +36,7 @@ struct CommandRunnerTest : ::testing::Test {
 
     int Run(std::wstring_view line) {
         return RunCommandLine(ParseCommandLine(line),
-                              CommandServices{modes, desktop, launcher, launcher, loop.ticker, loop, output});
+                              CommandServices{modes, displays, desktop, launcher, launcher, loop.ticker, loop, output});
     }
     std::wstring Errors() { return codec.Decode(streams.bytes[StdStream::Error]); }
     bool AtDefault() const { return display.current && display.current->width == 1024; }
@@ -44,6 +45,7 @@ struct CommandRunnerTest : ::testing::Test {
 
     std::vector<std::wstring> log;
     testing::FakeDisplaySettings display;
+    testing::FakeDisplays displays;
     Module1 modes{display};
     FakeDesktop desktop{log};
     FakeLoop loop;
@@ -236,6 +238,24 @@ TEST(CommandOutput, ElseTheParentsConsoleElseOneMessageBox) {
     EXPECT_THAT(shortcut.boxes, ElementsAre(L"0\tmode\r\n1\tmode\r\n", L"one message"));
     EXPECT_THAT(shortcut.bytes, IsEmpty());
     EXPECT_THAT(shortcut.console, IsEmpty());
+}
+
+TEST_F(CommandRunnerTest, ADisplayNamedOnTheLineIsTheOneListedSwitchedAndPlacedOn) {
+    displays.attached = testing::FakeDisplays::ThreeDisplays();
+    EXPECT_EQ(Run(L"R.exe --display=4 --list"), kExitBadCommandLine);
+    EXPECT_EQ(Errors(), L"指定されたディスプレイはありません: 4\r\n使い方は ResoLaunch.exe --help で表示します。\r\n");
+
+    // The second display lies left of the primary: X counts from its own left edge.
+    testing::FakeDisplaySettings& left = display.Other(L"\\\\.\\DISPLAY2");
+    left.modes = {{32, 1280, 1024}};
+    left.current = left.defaultMode = {32, 1920, 1080};
+    EXPECT_EQ(Run(L"R.exe --list --display=2"), kExitDone);
+    EXPECT_EQ(codec.Decode(streams.bytes[StdStream::Output]), L"0\t" + ModeLabel({32, 1280, 1024}, 0) + L"\r\n");
+
+    EXPECT_EQ(Run(L"R.exe --display=2 --mode=1280x1024 --x=10 --y=20 -- game.exe"), kExitDone);
+    EXPECT_EQ(left.current->width, 1280u) << "the second display switched";
+    EXPECT_TRUE(display.changeCalls.empty()) << "nothing asked of the primary";
+    EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, -1910, 20, 643, 500}));
 }
 
 }  // namespace
