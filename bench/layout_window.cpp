@@ -18,6 +18,7 @@ public:
     void Click(resolaunch::ControlId) override {}
     void SystemMenuCommand(uint32_t) override {}
     void LaunchEnded(resolaunch::LaunchId) override {}
+    std::vector<DisplayMenuItem> DisplayMenu() override { return {}; }
 };
 
 }  // namespace

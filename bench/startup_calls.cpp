@@ -13,6 +13,7 @@
 #include "fake_ansi_codec.h"
 #include "fake_desktop.h"
 #include "fake_display_settings.h"
+#include "fake_displays.h"
 #include "fake_file_system.h"
 #include "fake_form_controls.h"
 #include "fake_shortcuts.h"
@@ -83,8 +84,9 @@ std::string Report(const char* driver, DisplaySettings& display) {
     testing::FakeLauncher launcher(controls.changes, loop);
     testing::FakeShortcuts shortcutFiles;
     ShortcutMaker shortcuts(launcher, files, shortcutFiles);
+    testing::FakeDisplays displays;  // no ResoLaunch.ini: the primary, never asked
     Form1 form(controls, messages,
-               FormServices{module, settings, options, desktop, launcher, launcher, loop.ticker, shortcuts});
+               FormServices{module, displays, settings, options, desktop, launcher, launcher, loop.ticker, shortcuts});
     const Clock::time_point start = Clock::now();
     form.Form_Load();
     const Clock::duration total = Clock::now() - start;

@@ -33,9 +33,10 @@ int RunWindow(HINSTANCE instance) {
     Win32Shortcuts shortcutFiles;
     ShortcutMaker shortcuts(launcher, files, shortcutFiles);
 
+    Win32Displays displays;
     MainWindow window(instance);
     Form1 form(window, window,
-               FormServices{module1, settings, options, desktop, launcher, launcher, ticker, shortcuts});
+               FormServices{module1, displays, settings, options, desktop, launcher, launcher, ticker, shortcuts});
     if (!window.Create(form)) {
         return 1;
     }

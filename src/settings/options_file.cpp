@@ -163,14 +163,37 @@ bool OptionsStore::LoadRestoreWhenProgramEnds() {
     return bytes && ParseRestoreWhenProgramEnds(*bytes);
 }
 
-bool OptionsStore::SaveRestoreWhenProgramEnds(bool restore) {
+bool OptionsStore::SaveOption(std::string_view name, std::optional<std::string_view> value) {
     const std::wstring path = Path();
     if (path.empty()) {
         return false;
     }
     // What the file holds besides, written by hand or by another version, stays.
     const std::string before = files_.ReadFile(path, kReadLimit).value_or(std::string());
-    return ReplaceFile(files_, path, WithOption(before, "RestoreWhenProgramEnds", restore ? "1" : "0"));
+    return ReplaceFile(files_, path, WithOption(before, name, value));
+}
+
+bool OptionsStore::SaveRestoreWhenProgramEnds(bool restore) {
+    return SaveOption("RestoreWhenProgramEnds", restore ? "1" : "0");
+}
+
+std::wstring OptionsStore::LoadDisplay() {
+    const std::wstring path = Path();
+    const std::optional<std::string> bytes = path.empty() ? std::nullopt : files_.ReadFile(path, kReadLimit);
+    const std::optional<std::string> value = bytes ? ReadOption(*bytes, "Display") : std::nullopt;
+    if (!value) {
+        return std::wstring();
+    }
+    const std::optional<std::wstring> text = DecodeUtf8(*value);
+    return text.value_or(std::wstring());  // text that is not UTF-8 names no display
+}
+
+bool OptionsStore::SaveDisplay(const std::wstring& interfacePath) {
+    if (interfacePath.empty()) {
+        return SaveOption("Display", std::nullopt);
+    }
+    const std::string utf8 = EncodeUtf8(interfacePath);
+    return SaveOption("Display", utf8);
 }
 
 }  // namespace resolaunch

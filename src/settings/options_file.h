@@ -39,8 +39,15 @@ public:
     // false on failure.
     bool SaveRestoreWhenProgramEnds(bool restore);
 
+    // [Options] Display=: the chosen display's monitor interface path; empty
+    // when there is none (the primary), the file is missing or unreadable.
+    std::wstring LoadDisplay();
+    // Writes the key, or removes it for an empty path (the primary).
+    bool SaveDisplay(const std::wstring& interfacePath);
+
 private:
     std::wstring Path();
+    bool SaveOption(std::string_view name, std::optional<std::string_view> value);
 
     FileSystem& files_;
 };

@@ -6,17 +6,34 @@
 #include "flows/mode_switch.h"
 #include "resolaunch_version.h"
 #include "text/messages.h"
+#include "text/display_text.h"
 #include "text/screen_coordinate.h"
 #include "window/handler_boundary.h"
 
 namespace resolaunch {
 
 void Form1::Form_Load() {
+    LoadChosenDisplay();
     controls_.AppendListEntries(ListDisplayModes(modes_));
     TransferSettings(1);
     if (LoadRestoreWhenProgramEnds()) {
         restoreOnEnd_.SetEnabled(true);
         controls_.SetMenuItemChecked(kRestoreOnEndCommand, true);
+    }
+}
+
+void Form1::LoadChosenDisplay() noexcept {
+    try {
+        // No key, or a display not attached now: the primary, without a word.
+        const std::wstring kept = options_.LoadDisplay();
+        if (const std::optional<DisplayInfo> chosen =
+                kept.empty() ? std::nullopt : ChosenDisplay(displays_.AttachedDisplays(), kept)) {
+            chosenDevice_ = chosen->deviceName;
+            modes_.SelectDisplay(chosenDevice_);
+        }
+    } catch (...) {
+        chosenDevice_.clear();  // as on a first run: the primary
+        modes_.SelectDisplay(chosenDevice_);
     }
 }
 
@@ -54,7 +71,17 @@ void Form1::SystemMenuCommand(uint32_t command) {
     if (FlowRunning()) {
         return;  // one flow at a time
     }
-    if (command == kRestoreOnEndCommand) {
+    if (IsDisplayCommand(command)) {
+        // The displays attached now, in the order the menu lists them (a
+        // tool may send the command without opening the menu).
+        const std::size_t index = (command - kFirstDisplayCommand) / kDisplayCommandStep;
+        RunFlow([&] {
+            const std::vector<DisplayInfo> displays = displays_.AttachedDisplays();
+            if (index < displays.size()) {
+                ChooseDisplay(displays[index]);
+            }
+        });
+    } else if (command == kRestoreOnEndCommand) {
         ToggleRestoreOnEnd();
     } else if (command == kCreateShortcutCommand) {
         RunFlow([&] { CreateShortcut(); });
@@ -64,6 +91,34 @@ void Form1::SystemMenuCommand(uint32_t command) {
                                   kLicenceLine);
         });
     }
+}
+
+std::vector<FormEvents::DisplayMenuItem> Form1::DisplayMenu() {
+    std::vector<DisplayInfo> displays = displays_.AttachedDisplays();
+    if (displays.size() > kDisplayCommandCount) {
+        displays.resize(kDisplayCommandCount);
+    }
+    std::vector<DisplayMenuItem> items;
+    for (const DisplayInfo& display : displays) {
+        const bool chosen = chosenDevice_.empty() ? display.primary : display.deviceName == chosenDevice_;
+        items.push_back({DisplayMenuCaption(display), chosen});
+    }
+    return items;
+}
+
+void Form1::ChooseDisplay(const DisplayInfo& display) {
+    chosenDevice_ = display.primary ? std::wstring() : display.deviceName;
+    try {
+        options_.SaveDisplay(display.primary ? std::wstring() : display.interfacePath);
+    } catch (...) {
+        // Like a failed write, not reported: the choice holds for this run.
+    }
+    modes_.SelectDisplay(chosenDevice_);
+    controls_.ClearList();
+    controls_.AppendListEntries(ListDisplayModes(modes_));
+    // The next start must not select an entry of another display's list.
+    controls_.SetListIndex(-1);
+    TransferSettings(0);
 }
 
 void Form1::ToggleRestoreOnEnd() {
@@ -188,9 +243,13 @@ void Form1::Command1_Click(int16_t Index) {
             return;
         }
     }
-    const StartOutcome outcome =
-        launch_.Start(LaunchRequest{command, *position, true, controls_.FormWindow()},
-                      [this, Index](const LaunchWaitOver& over) { RunFlow([&] { AfterWindowWait(Index, over); }); });
+    LaunchRequest request{command, *position, true, controls_.FormWindow()};
+    if (!chosenDevice_.empty()) {
+        // X and Y count from the chosen display's corner where it is when the window is placed.
+        request.origin = [this, device = chosenDevice_] { return DisplayOrigin(displays_, device); };
+    }
+    const StartOutcome outcome = launch_.Start(
+        request, [this, Index](const LaunchWaitOver& over) { RunFlow([&] { AfterWindowWait(Index, over); }); });
     if (!outcome.started) {
         showAgain.RunNow();
         messages_.ShowMessage(StartFailedMessage(command, outcome.failureReason));

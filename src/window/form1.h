@@ -9,6 +9,7 @@
 #include "follow/restore_on_end.h"
 #include "modes/module1.h"
 #include "platform/desktop.h"
+#include "platform/displays.h"
 #include "platform/launch_family.h"
 #include "platform/loop_ticker.h"
 #include "platform/program_starter.h"
@@ -23,6 +24,7 @@ namespace resolaunch {
 // What the handlers use beyond the window itself.
 struct FormServices {
     Module1& modes;
+    Displays& displays;
     SettingsStore& settings;
     OptionsStore& options;
     Desktop& desktop;
@@ -36,7 +38,8 @@ struct FormServices {
 class Form1 final : public FormEvents {
 public:
     Form1(FormControls& controls, UserMessages& messages, const FormServices& services)
-        : controls_(controls), messages_(messages), modes_(services.modes), settings_(services.settings),
+        : controls_(controls), messages_(messages), modes_(services.modes), displays_(services.displays),
+          settings_(services.settings),
           options_(services.options), shortcuts_(services.shortcuts),
           launch_(services.starter, services.families, services.desktop, services.ticker, services.modes,
                   restoreOnEnd_) {}
@@ -54,8 +57,11 @@ public:
     // Toggles "ゲーム終了時に解像度を戻す" and remembers the choice, makes a
     // desktop shortcut of the window's values ("ショートカットを作成..."), or
     // shows the version, copyright and licence ("バージョン情報...").
-    // Ignored while a click's flow runs.
+    // Ignored while a click's flow runs. A display of the submenu
+    // "ディスプレイ" becomes the one the list, the switches and X/Y are about.
     void SystemMenuCommand(uint32_t command) override;
+    // One radio item per attached display, the chosen one checked.
+    std::vector<DisplayMenuItem> DisplayMenu() override;
     // A launch has ended: the screen goes back when the user asked for it.
     // While a flow runs (a message box or the file dialog is open, or a
     // launch waits for its window) this waits until that flow is over.
@@ -104,12 +110,17 @@ private:
     // when one is not a whole number.
     std::optional<std::pair<int32_t, int32_t>> Position();
     void FinishLaunch(LaunchId launch);
+    // Makes `display` (the primary: nothing) the chosen one: kept in
+    // ResoLaunch.ini, the table and List1 built for it, no entry selected.
+    void ChooseDisplay(const DisplayInfo& display);
+    void LoadChosenDisplay() noexcept;
     void LoadSettings();
     void SaveSettings();
 
     FormControls& controls_;
     UserMessages& messages_;
     Module1& modes_;
+    Displays& displays_;
     SettingsStore& settings_;
     OptionsStore& options_;
     ShortcutMaker& shortcuts_;
@@ -121,6 +132,7 @@ private:
     std::optional<LaunchId> endedMeanwhile_;  // a launch's end that came during a handler
     bool endWithLaunch_ = false;              // 起動＞終了 waits for the launch's end to end
     bool endsAfterWatch_ = false;             // 起動＞終了 ends once the watch over the launch is over
+    std::wstring chosenDevice_;               // the chosen display's device name; "" the primary
 };
 
 }  // namespace resolaunch

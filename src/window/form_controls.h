@@ -22,6 +22,7 @@ public:
 
     // Appends the entries to the end of List1, in order, with one redraw.
     virtual void AppendListEntries(const std::vector<std::wstring>& entries) = 0;
+    virtual void ClearList() = 0;
     virtual int32_t ListCount() = 0;
     // The selected entry of List1, -1 when none is.
     virtual int16_t ListIndex() = 0;

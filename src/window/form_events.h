@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/program_starter.h"
 #include "window/layout.h"
@@ -19,8 +21,15 @@ public:
 
     // A click on one of the eight buttons.
     virtual void Click(ControlId button) = 0;
-    // One of the window's own items of its system menu (kSystemMenuItems).
+    // One of the window's own items of its system menu (kSystemMenuItems,
+    // or a display of the submenu "ディスプレイ").
     virtual void SystemMenuCommand(uint32_t command) = 0;
+    // The system menu opens: the submenu "ディスプレイ"'s items, built afresh.
+    struct DisplayMenuItem {
+        std::wstring caption;
+        bool chosen = false;
+    };
+    virtual std::vector<DisplayMenuItem> DisplayMenu() = 0;
     // A launch followed to its end (LaunchFamilies::FollowToEnd) has ended.
     virtual void LaunchEnded(LaunchId launch) = 0;
 };

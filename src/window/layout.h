@@ -98,6 +98,16 @@ constexpr const ControlSpec& FormControl(ControlId id) {
 inline constexpr uint32_t kRestoreOnEndCommand = 0x0010;
 inline constexpr uint32_t kCreateShortcutCommand = 0x0020;
 inline constexpr uint32_t kAboutCommand = 0x0030;
+// The submenu "ディスプレイ", first after the separator: one radio item per
+// attached display, 0x0100, 0x0110, ... in the system's order.
+inline constexpr const wchar_t* kDisplayMenuText = L"ディスプレイ";
+inline constexpr uint32_t kFirstDisplayCommand = 0x0100;
+inline constexpr uint32_t kDisplayCommandStep = 0x0010;
+inline constexpr uint32_t kDisplayCommandCount = 16;
+constexpr bool IsDisplayCommand(uint32_t command) {
+    return command >= kFirstDisplayCommand && command < kFirstDisplayCommand + kDisplayCommandStep * kDisplayCommandCount &&
+           (command - kFirstDisplayCommand) % kDisplayCommandStep == 0;
+}
 
 struct MenuItemSpec {
     uint32_t command;

@@ -268,6 +268,12 @@ void MainWindow::ExtendSystemMenu() {
         return;
     }
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    displayMenu_ = ::CreatePopupMenu();
+    if (displayMenu_ != nullptr &&
+        !::AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(displayMenu_), kDisplayMenuText)) {
+        ::DestroyMenu(displayMenu_);
+        displayMenu_ = nullptr;
+    }
     for (const MenuItemSpec& item : kSystemMenuItems) {
         ::AppendMenuW(menu, MF_STRING | MF_UNCHECKED, item.command, item.text);
     }
@@ -277,7 +283,35 @@ void MainWindow::SetMenuItemChecked(uint32_t command, bool checked) {
     ::CheckMenuItem(::GetSystemMenu(Handle(), FALSE), command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
+void MainWindow::FillDisplayMenu() {
+    if (displayMenu_ == nullptr || events_ == nullptr) {
+        return;
+    }
+    while (::GetMenuItemCount(displayMenu_) > 0) {
+        ::DeleteMenu(displayMenu_, 0, MF_BYPOSITION);
+    }
+    const std::vector<FormEvents::DisplayMenuItem> items = events_->DisplayMenu();
+    for (std::size_t i = 0; i < items.size() && i < kDisplayCommandCount; ++i) {
+        const UINT command = kFirstDisplayCommand + static_cast<UINT>(i) * kDisplayCommandStep;
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_STATE;
+        item.fType = MFT_STRING | MFT_RADIOCHECK;
+        item.fState = items[i].chosen ? MFS_CHECKED : MFS_UNCHECKED;
+        item.wID = command;
+        std::wstring caption = items[i].caption;
+        item.dwTypeData = caption.data();
+        ::InsertMenuItemW(displayMenu_, static_cast<UINT>(i), TRUE, &item);
+    }
+}
+
 bool MainWindow::OnSystemCommand(UINT command) {
+    if (IsDisplayCommand(command)) {
+        if (events_ != nullptr) {
+            events_->SystemMenuCommand(command);
+        }
+        return true;
+    }
     for (const MenuItemSpec& item : kSystemMenuItems) {
         if (item.command == command) {
             if (events_ != nullptr) {
@@ -288,6 +322,8 @@ bool MainWindow::OnSystemCommand(UINT command) {
     }
     return false;
 }
+
+void MainWindow::ClearList() { ::SendMessageW(Control(kList1), LB_RESETCONTENT, 0, 0); }
 
 void MainWindow::AppendListEntries(const std::vector<std::wstring>& entries) {
     const HWND list = Control(kList1);
@@ -357,6 +393,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_INITMENUPOPUP:
+        // The system menu opens: its submenu "ディスプレイ" shows the displays attached now.
+        if (HIWORD(lParam) != 0) {
+            RunHandler(*this, [&] { FillDisplayMenu(); });
+        }
+        break;
     case WM_SYSCOMMAND: {
         // The low four bits of a system-menu command are the system's own.
         bool handled = false;

@@ -35,6 +35,7 @@ public:
     std::wstring Text(TextBox box) override;
     void SetText(TextBox box, const std::wstring& text) override;
     void AppendListEntries(const std::vector<std::wstring>& entries) override;
+    void ClearList() override;
     int32_t ListCount() override;
     int16_t ListIndex() override;
     void SetListIndex(int16_t index) override;
@@ -57,6 +58,8 @@ private:
 
     void CreateControls();
     void ExtendSystemMenu();
+    // Fills the submenu "ディスプレイ" afresh as the system menu opens.
+    void FillDisplayMenu();
     RECT ControlRect(const ControlSpec& item) const;
     HFONT FontFor(ControlKind kind) const;
     void UpdateFonts();
@@ -64,6 +67,7 @@ private:
     void ResizeClientArea();
     void OnCommand(int id, int notification);
     bool OnSystemCommand(UINT command);
+    HMENU displayMenu_ = nullptr;  // owned by the system menu
     HWND Control(ControlId id) const;
     HWND Control(TextBox box) const;
 

@@ -24,6 +24,10 @@ public:
         ++appendCalls;
         list.insert(list.end(), entries.begin(), entries.end());
     }
+    void ClearList() override {
+        list.clear();
+        changes.push_back(L"List1 cleared");
+    }
     int32_t ListCount() override { return static_cast<int32_t>(list.size()); }
     int16_t ListIndex() override { return listIndex; }
     void SetListIndex(int16_t index) override {

@@ -3,6 +3,7 @@
 #include "fake_ansi_codec.h"
 #include "fake_desktop.h"
 #include "fake_display_settings.h"
+#include "fake_displays.h"
 #include "fake_file_system.h"
 #include "fake_form_controls.h"
 #include "fake_shortcuts.h"
@@ -28,6 +29,7 @@ struct FormHarness {
     }
 
     FakeDisplaySettings display;
+    FakeDisplays displays;
     FakeFormControls controls;
     FakeUserMessages messages{controls.changes};
     FakeFileSystem files;
@@ -41,7 +43,7 @@ struct FormHarness {
     FakeShortcuts shortcutFiles;
     ShortcutMaker shortcuts{launcher, files, shortcutFiles};
     Form1 form{controls, messages,
-               FormServices{modes, store, options, desktop, launcher, launcher, loop.ticker, shortcuts}};
+               FormServices{modes, displays, store, options, desktop, launcher, launcher, loop.ticker, shortcuts}};
 };
 
 }  // namespace resolaunch::testing

@@ -96,7 +96,7 @@ TEST_F(TransferSettingsTest, SaveWritesTheControlsAsTheyStand) {
     FakeFormControls next;
     next.list.assign(4, L"mode");
     Form1 restarted(next, messages,
-                    FormServices{modes, store, options, desktop, launcher, launcher, loop.ticker, shortcuts});
+                    FormServices{modes, displays, store, options, desktop, launcher, launcher, loop.ticker, shortcuts});
     restarted.TransferSettings(1);
     EXPECT_EQ(next.Text(TextBox::Text1), L"\"C:\\Program Files\\Game\\game.exe\" -window");
     EXPECT_EQ(next.ListIndex(), 2);
