@@ -20,6 +20,9 @@ std::wstring CommandLineOf(const ProgramCommand& program) {
 
 std::wstring ShortcutArguments(const ShortcutRequest& request, const ProgramCommand& program) {
     std::wstring arguments;
+    if (!request.displayPath.empty()) {
+        arguments += L"\"--display=" + request.displayPath + L"\" ";
+    }
     if (request.mode) {
         arguments += L"--mode=" + ModeText(*request.mode) + L" ";
     }

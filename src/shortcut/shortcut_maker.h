@@ -18,6 +18,8 @@ struct ShortcutRequest {
     std::optional<DisplayMode> mode;  // the selected mode, if any
     int32_t x = 0;
     int32_t y = 0;
+    // The chosen display's monitor interface path; empty for the primary.
+    std::wstring displayPath = {};
 };
 
 struct ShortcutOutcome {
@@ -27,8 +29,8 @@ struct ShortcutOutcome {
 };
 
 // The command line a shortcut runs ResoLaunch with:
-//   --mode=WxHxBITS --x=X --y=Y --restore-on-exit -- PROGRAM
-// (no --mode and no --restore-on-exit without a mode). PROGRAM is the full
+//   ["--display=PATH"] --mode=WxHxBITS --x=X --y=Y --restore-on-exit -- PROGRAM
+// (no --display for the primary, no --mode and no --restore-on-exit without a mode). PROGRAM is the full
 // path of the file Text1 names; for a command line, the full path of its
 // program (quoted when it has blanks), then its arguments as typed.
 std::wstring ShortcutArguments(const ShortcutRequest& request, const ProgramCommand& program);

@@ -29,10 +29,12 @@ void Form1::LoadChosenDisplay() noexcept {
         if (const std::optional<DisplayInfo> chosen =
                 kept.empty() ? std::nullopt : ChosenDisplay(displays_.AttachedDisplays(), kept)) {
             chosenDevice_ = chosen->deviceName;
+            chosenPath_ = chosen->interfacePath;
             modes_.SelectDisplay(chosenDevice_);
         }
     } catch (...) {
         chosenDevice_.clear();  // as on a first run: the primary
+        chosenPath_.clear();
         modes_.SelectDisplay(chosenDevice_);
     }
 }
@@ -108,8 +110,9 @@ std::vector<FormEvents::DisplayMenuItem> Form1::DisplayMenu() {
 
 void Form1::ChooseDisplay(const DisplayInfo& display) {
     chosenDevice_ = display.primary ? std::wstring() : display.deviceName;
+    chosenPath_ = display.primary ? std::wstring() : display.interfacePath;
     try {
-        options_.SaveDisplay(display.primary ? std::wstring() : display.interfacePath);
+        options_.SaveDisplay(chosenPath_);
     } catch (...) {
         // Like a failed write, not reported: the choice holds for this run.
     }
@@ -146,7 +149,7 @@ void Form1::CreateShortcut() {
     if (const int16_t index = controls_.ListIndex(); index != -1) {
         mode = modes_.DisplayModes().at(static_cast<std::size_t>(index));
     }
-    const ShortcutOutcome outcome = shortcuts_.Make({command, mode, position->first, position->second});
+    const ShortcutOutcome outcome = shortcuts_.Make({command, mode, position->first, position->second, chosenPath_});
     messages_.ShowMessage(outcome.made ? kShortcutMadeMessage + (L"\n" + outcome.path)
                                        : kShortcutFailedMessage + (L"\n" + outcome.failureReason));
 }

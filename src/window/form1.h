@@ -133,6 +133,7 @@ private:
     bool endWithLaunch_ = false;              // 起動＞終了 waits for the launch's end to end
     bool endsAfterWatch_ = false;             // 起動＞終了 ends once the watch over the launch is over
     std::wstring chosenDevice_;               // the chosen display's device name; "" the primary
+    std::wstring chosenPath_;                 // and its monitor's interface path
 };
 
 }  // namespace resolaunch

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "command_line/command_line.h"
 #include "form_harness.h"
 
 namespace resolaunch {
@@ -98,6 +99,21 @@ TEST_F(ShortcutTest, TheSystemsReasonWhenItCannotBeMade) {
     Make();
     EXPECT_THAT(messages.shown, ElementsAre(L"ショートカットを作成できませんでした。(ToT)\nアクセスが拒否されました。",
                                             L"ショートカットを作成できませんでした。(ToT)\nno desktop"));
+}
+
+TEST_F(ShortcutTest, AChosenDisplayOtherThanTheMainIsNamedByItsInterfacePathQuoted) {
+    displays.attached = testing::FakeDisplays::ThreeDisplays();
+    controls.SetListIndex(-1);
+    form.SystemMenuCommand(kFirstDisplayCommand + 2 * kDisplayCommandStep);
+    controls.SetListIndex(-1);
+    Make();
+    EXPECT_EQ(shortcutFiles.saved.at(kDesktop + L"game.lnk").arguments,
+              L"\"--display=" + displays.attached[2].interfacePath + L"\" --x=37 --y=-41 -- C:\\Games\\Old Game\\game.exe");
+    // And the command line reads the path back as it was.
+    const ParsedCommandLine parsed =
+        ParseCommandLine(L"R.exe " + shortcutFiles.saved.at(kDesktop + L"game.lnk").arguments);
+    ASSERT_TRUE(std::holds_alternative<CommandLineRequest>(parsed));
+    EXPECT_EQ(std::get<CommandLineRequest>(parsed).display, displays.attached[2].interfacePath);
 }
 
 }  // namespace
