@@ -1,11 +1,12 @@
 # shellcheck shell=bash
 # Sourced by every script that runs Wine: one Wine session per script.
 #
-#   wine_session NAME xvfb|current|none
+#   wine_session NAME xvfb|xinerama|current|none
 #
 # starts a session: the prefix build/wineprefix-NAME (or RESOLAUNCH_WINEPREFIX),
-# created on first use; a private Xvfb (xvfb), the DISPLAY already set
-# (current) or no display at all (none); the prefix's wineserver in the
+# created on first use; a private Xvfb (xvfb), one with two Xinerama screens
+# (xinerama: Wine then lists two displays, without a virtual desktop), the
+# DISPLAY already set (current) or no display at all (none); the prefix's wineserver in the
 # Japanese locale; a scratch folder $WORK; and an EXIT trap that stops all of
 # it again. Each script has a prefix of its own, so ending a session (which
 # ends every program of its prefix) never touches another script's programs.
@@ -103,7 +104,7 @@ wine_desktop_batch() {
 
 wine_session() {
   local name=$1 display=$2
-  case "$display" in xvfb | current | none) ;; *)
+  case "$display" in xvfb | xinerama | current | none) ;; *)
     echo "wine_session: no display mode '$display'" >&2
     return 2
     ;;
@@ -120,7 +121,10 @@ wine_session() {
   trap 'exit 143' TERM
 
   case "$display" in
-    xvfb) _wine_start_xvfb || return 1 ;;
+    xvfb) _wine_start_xvfb -screen 0 1280x1024x24 || return 1 ;;
+    xinerama)
+      _wine_start_xvfb +xinerama -extension RANDR -screen 0 1024x768x24 -screen 1 800x600x24 || return 1
+      ;;
     current)
       if [ -z "${DISPLAY:-}" ]; then
         echo "wine_session: no DISPLAY set" >&2
@@ -150,14 +154,14 @@ wine_session_end() {
   WORK=""
 }
 
-# A private Xvfb at 1280x1024 on a display number it picks itself: it writes
-# the number to a pipe once it takes connections, or closes the pipe when it
-# cannot start.
+# A private Xvfb with the screens in the arguments, on a display number it
+# picks itself: it writes the number to a pipe once it takes connections, or
+# closes the pipe when it cannot start.
 _wine_start_xvfb() {
   local fifo="$WORK/xvfb-display" log number=""
   log=$(wine_log xvfb)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$log" 2>&1 &
+  Xvfb -displayfd 3 "$@" -nolisten tcp 3>"$fifo" >"$log" 2>&1 &
   XVFB_PID=$!
   read -r -t 30 number <"$fifo" || true
   case "$number" in

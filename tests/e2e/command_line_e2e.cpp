@@ -376,5 +376,58 @@ TEST_F(CommandLine, AShortcutOfACommandLineWithARelativePathStartsTheGame) {
     EXPECT_EQ(run.ExitCode(), 0u) << Utf8(run.Err());
 }
 
+// On an Xvfb with two Xinerama screens and no virtual desktop, where Wine
+// lists two displays (scripts/e2e.sh runs these in a session of their own).
+class TwoDisplays : public CommandLine {
+protected:
+    void SetUp() override {
+        if (::_wgetenv(L"RESOLAUNCH_E2E_TWO_DISPLAYS") == nullptr) {
+            GTEST_SKIP() << "needs two displays: scripts/e2e.sh runs these on their own";
+        }
+        ASSERT_NO_FATAL_FAILURE(CommandLine::SetUp());
+    }
+
+    // The second display's list as ResoLaunch labels it, from this process's own reading.
+    static std::vector<std::wstring> SecondDisplaysList() {
+        std::vector<std::wstring> entries;
+        DEVMODEA mode{};
+        mode.dmSize = sizeof(mode);
+        for (DWORD number = 0; ::EnumDisplaySettingsA("\\\\.\\DISPLAY2", number, &mode); ++number) {
+            entries.push_back(ExpectedModeEntry(static_cast<int>(mode.dmBitsPerPel), static_cast<int>(mode.dmPelsWidth),
+                                                static_cast<int>(mode.dmPelsHeight)));
+        }
+        return entries;
+    }
+};
+
+TEST_F(TwoDisplays, TheCommandLineListsTheSecondDisplayAndRefusesAThird) {
+    const std::vector<std::wstring> expected = SecondDisplaysList();
+    ASSERT_FALSE(expected.empty()) << "Wine lists no second display here";
+    ProductRun list;
+    ASSERT_TRUE(RunToEnd(list, L"--list --display=2"));
+    EXPECT_EQ(list.ExitCode(), 0u) << Utf8(list.Err());
+    std::wstring lines;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        lines += std::to_wstring(i) + L"\t" + expected[i] + L"\r\n";
+    }
+    EXPECT_EQ(list.Out(), lines);
+
+    ProductRun third;
+    ASSERT_TRUE(RunToEnd(third, L"--display=3 --list"));
+    EXPECT_EQ(third.ExitCode(), kBadCommandLine);
+    EXPECT_EQ(third.Err(), L"指定されたディスプレイはありません: 3\r\n使い方は ResoLaunch.exe --help で表示します。\r\n");
+}
+
+TEST_F(TwoDisplays, ChoosingTheSecondInTheSystemMenuFillsTheListWithItsModesAndKeepsTheChoice) {
+    ASSERT_TRUE(StartProgram());
+    ASSERT_TRUE(::PostMessageW(app_.Main(), WM_SYSCOMMAND, 0x0110, 0)) << LastError("PostMessageW");
+    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+    EXPECT_EQ(ListTexts(app_.List()), SecondDisplaysList());
+    const std::string ini = ReadFileBytes(app_.Folder() + L"\\ResoLaunch.ini").value_or("<none>");
+    EXPECT_NE(ini.find("Display=\\\\?\\DISPLAY#"), std::string::npos) << ini;
+    const std::string settings = ReadFileBytes(app_.SettingsPath()).value_or("<none>");
+    EXPECT_TRUE(settings.ends_with(",-1\r\n")) << "path.txt holds " << settings;
+}
+
 }  // namespace
 }  // namespace resolaunch::e2e
