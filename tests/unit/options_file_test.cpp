@@ -80,6 +80,21 @@ TEST(OptionsStore, ASaveKeepsWhatTheFileHeldBesides) {
               "; by hand\r\n[Options]\r\nDisplay=x\r\nRestoreWhenProgramEnds=1\r\n[Mine]\r\nA=1\r\n");
 }
 
+TEST(OptionsStore, TheChosenDisplayRoundTripsAndBadTextNamesNone) {
+    FakeFileSystem files;
+    OptionsStore store(files);
+    EXPECT_EQ(store.LoadDisplay(), L"") << "no file: the main display";
+    const std::wstring path = L"\\\\?\\DISPLAY#GSM5B7F#5&1a2b&0&UID4353#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}";
+    ASSERT_TRUE(store.SaveRestoreWhenProgramEnds(true));
+    ASSERT_TRUE(store.SaveDisplay(path));
+    EXPECT_EQ(store.LoadDisplay(), path);
+    EXPECT_TRUE(store.LoadRestoreWhenProgramEnds()) << "the other key kept";
+    ASSERT_TRUE(store.SaveDisplay(L""));
+    EXPECT_EQ(files.files.at(L"C:\\Games\\ResoLaunch.ini"), FormatOptionsFile(true)) << "the key removed";
+    files.files[L"C:\\Games\\ResoLaunch.ini"] = "[Options]\r\nDisplay=\xFF\xFE\x81\r\n";
+    EXPECT_EQ(store.LoadDisplay(), L"") << "text that is not UTF-8 names no display";
+}
+
 TEST(OptionsStore, LivesBesideTheProgramAndAMissingOrUnreadableFileMeansNo) {
     FakeFileSystem files;
     OptionsStore store(files);
