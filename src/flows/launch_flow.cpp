@@ -8,8 +8,10 @@
 namespace resolaunch {
 
 StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(const LaunchWaitOver&)> waitOver) {
-    // What was there at the press is never the program's window.
-    const std::vector<WindowHandle> listed = desktop_.TopLevelWindows();
+    // What was there at the press is never the program's window; asked only
+    // when a window is to be placed.
+    const std::vector<WindowHandle> listed =
+        request.position ? desktop_.TopLevelWindows() : std::vector<WindowHandle>();
     const StartOutcome outcome = starter_.Start(request.command);
     if (!outcome.started) {
         return outcome;

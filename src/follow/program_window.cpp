@@ -1,9 +1,9 @@
 #include "follow/program_window.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <string>
 
+#include "base/ignoring_case.h"
 #include "platform/file_path.h"
 
 namespace resolaunch {
@@ -18,27 +18,16 @@ bool IsTerminalOrDyingWindowClass(const std::wstring& className) {
            className == L"WineConsoleClass";
 }
 
-std::wstring Lowered(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
-    return text;
-}
-
-// File names compare as the file system does: without regard to case.
-bool SamePath(const std::wstring& a, const std::wstring& b) { return Lowered(a) == Lowered(b); }
-
 bool IsWithinFolder(const std::wstring& path, const std::wstring& folder) {
-    if (folder.empty() || path.size() <= folder.size()) {
-        return false;
-    }
-    const std::wstring lowered = Lowered(path);
-    const std::wstring prefix = Lowered(folder);
-    return lowered.compare(0, prefix.size(), prefix) == 0 && (prefix.back() == L'\\' || lowered[prefix.size()] == L'\\');
+    return !folder.empty() && path.size() > folder.size() && StartsWithIgnoringCase(path, folder) &&
+           (folder.back() == L'\\' || path[folder.size()] == L'\\');
 }
 
 // Windows' crash reporters, and Wine's debugger that stands in for them.
 bool IsCrashReporter(const std::wstring& imagePath) {
-    const std::wstring name = Lowered(FileNameOf(imagePath));
-    return name == L"werfault.exe" || name == L"werfaultsecure.exe" || name == L"winedbg.exe";
+    const std::wstring name = FileNameOf(imagePath);
+    return EqualIgnoringCase(name, L"werfault.exe") || EqualIgnoringCase(name, L"werfaultsecure.exe") ||
+           EqualIgnoringCase(name, L"winedbg.exe");
 }
 
 // A process outside the family that may have been handed the program.
@@ -82,7 +71,7 @@ WindowHandle FallbackWindow(Desktop& desktop, LaunchFamilies& families, const La
         return 0;
     }
     if (known.listedAtPress.count(window) != 0 &&
-        !SamePath(families.ImagePathOf(desktop.ProcessOf(window)), known.program)) {
+        !EqualIgnoringCase(families.ImagePathOf(desktop.ProcessOf(window)), known.program)) {
         return 0;
     }
     return window;

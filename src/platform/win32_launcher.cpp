@@ -370,7 +370,7 @@ bool Win32Launcher::StartedAfterLaunch(uint32_t processId) {
         return false;  // not kept: asked again next time
     }
     const bool startedAfter = AsCount(created) >= latest_->began;
-    startedAfter_.emplace(processId, ProcessAge{std::move(process), startedAfter});
+    startedAfter_.emplace(processId, ProcessAge{std::move(process), startedAfter, std::nullopt});
     return startedAfter;
 }
 
@@ -386,6 +386,19 @@ std::wstring Win32Launcher::ImagePathOf(uint32_t processId) {
 }
 
 bool Win32Launcher::StartedByShell(uint32_t processId) {
+    // The answer stays true of an id while its process is held open (see StartedAfterLaunch).
+    const auto known = startedAfter_.find(processId);
+    if (known != startedAfter_.end() && known->second.startedByShell) {
+        return *known->second.startedByShell;
+    }
+    const bool byShell = AskStartedByShell(processId);
+    if (known != startedAfter_.end()) {
+        known->second.startedByShell = byShell;
+    }
+    return byShell;
+}
+
+bool Win32Launcher::AskStartedByShell(uint32_t processId) {
     DWORD shell = 0;
     if (const HWND shellWindow = ::GetShellWindow(); shellWindow != nullptr) {
         ::GetWindowThreadProcessId(shellWindow, &shell);

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "platform/launch_family.h"
@@ -47,6 +48,7 @@ private:
     };
 
     void StopFollowing();
+    static bool AskStartedByShell(uint32_t processId);
 
     LaunchId launches_ = 0;
     unsigned follows_ = 0;
@@ -56,6 +58,7 @@ private:
     struct ProcessAge {
         UniqueKernelHandle process;
         bool startedAfter = false;
+        std::optional<bool> startedByShell;  // asked once: a process snapshot is not cheap
     };
     std::map<DWORD, ProcessAge> startedAfter_;
 

@@ -154,13 +154,18 @@ std::wstring OptionsStore::Path() {
     return PathBeside(files_.ProgramPath(), kOptionsFileName);
 }
 
-bool OptionsStore::LoadRestoreWhenProgramEnds() {
+SavedOptions OptionsStore::Load() {
     const std::wstring path = Path();
-    if (path.empty()) {
-        return false;
+    const std::optional<std::string> bytes = path.empty() ? std::nullopt : files_.ReadFile(path, kReadLimit);
+    if (!bytes) {
+        return {};
     }
-    const std::optional<std::string> bytes = files_.ReadFile(path, kReadLimit);
-    return bytes && ParseRestoreWhenProgramEnds(*bytes);
+    SavedOptions saved;
+    saved.restoreWhenProgramEnds = ParseRestoreWhenProgramEnds(*bytes);
+    if (const std::optional<std::string> display = ReadOption(*bytes, "Display")) {
+        saved.display = DecodeUtf8(*display).value_or(std::wstring());  // text that is not UTF-8 names no display
+    }
+    return saved;
 }
 
 bool OptionsStore::SaveOption(std::string_view name, std::optional<std::string_view> value) {
@@ -175,17 +180,6 @@ bool OptionsStore::SaveOption(std::string_view name, std::optional<std::string_v
 
 bool OptionsStore::SaveRestoreWhenProgramEnds(bool restore) {
     return SaveOption("RestoreWhenProgramEnds", restore ? "1" : "0");
-}
-
-std::wstring OptionsStore::LoadDisplay() {
-    const std::wstring path = Path();
-    const std::optional<std::string> bytes = path.empty() ? std::nullopt : files_.ReadFile(path, kReadLimit);
-    const std::optional<std::string> value = bytes ? ReadOption(*bytes, "Display") : std::nullopt;
-    if (!value) {
-        return std::wstring();
-    }
-    const std::optional<std::wstring> text = DecodeUtf8(*value);
-    return text.value_or(std::wstring());  // text that is not UTF-8 names no display
 }
 
 bool OptionsStore::SaveDisplay(const std::wstring& interfacePath) {

@@ -27,21 +27,30 @@ std::optional<std::string> ReadOption(std::string_view bytes, std::string_view n
 // removed when `value` is nothing. Every other line is kept as it was.
 std::string WithOption(std::string_view bytes, std::string_view name, std::optional<std::string_view> value);
 
+// What ResoLaunch.ini holds for the window.
+struct SavedOptions {
+    bool restoreWhenProgramEnds = false;
+    std::wstring display;  // the chosen display's monitor interface path; empty: the primary
+};
+
 class OptionsStore {
 public:
     static constexpr std::size_t kReadLimit = 64 * 1024;
 
     explicit OptionsStore(FileSystem& files) : files_(files) {}
 
+    // Both choices in one read; the defaults when the file is missing,
+    // unreadable or garbled.
+    SavedOptions Load();
     // False when the file is missing, unreadable or garbled.
-    bool LoadRestoreWhenProgramEnds();
+    bool LoadRestoreWhenProgramEnds() { return Load().restoreWhenProgramEnds; }
     // Replaces the file in one step, keeping every other line it holds;
     // false on failure.
     bool SaveRestoreWhenProgramEnds(bool restore);
 
     // [Options] Display=: the chosen display's monitor interface path; empty
     // when there is none (the primary), the file is missing or unreadable.
-    std::wstring LoadDisplay();
+    std::wstring LoadDisplay() { return Load().display; }
     // Writes the key, or removes it for an empty path (the primary).
     bool SaveDisplay(const std::wstring& interfacePath);
 

@@ -1,8 +1,8 @@
 #include "text/display_text.h"
 
 #include <algorithm>
-#include <cwctype>
 
+#include "base/ignoring_case.h"
 #include "text/screen_coordinate.h"
 
 namespace resolaunch {
@@ -10,17 +10,10 @@ namespace {
 
 constexpr std::wstring_view kDevicePrefix = L"\\\\.\\DISPLAY";
 
-bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return std::towlower(x) == std::towlower(y);
-           });
-}
-
 }  // namespace
 
 int DisplayNumber(const std::wstring& deviceName) {
-    if (deviceName.size() <= kDevicePrefix.size() ||
-        !SameTextIgnoringCase(deviceName.substr(0, kDevicePrefix.size()), std::wstring(kDevicePrefix))) {
+    if (deviceName.size() <= kDevicePrefix.size() || !StartsWithIgnoringCase(deviceName, kDevicePrefix)) {
         return 0;
     }
     const std::wstring digits = deviceName.substr(kDevicePrefix.size());
@@ -42,8 +35,8 @@ std::optional<DisplayInfo> FindDisplay(const std::vector<DisplayInfo>& displays,
     const std::optional<int32_t> number = ParseScreenCoordinate(value);
     for (const DisplayInfo& display : displays) {
         if ((number && *number > 0 && DisplayNumber(display.deviceName) == *number) ||
-            SameTextIgnoringCase(display.deviceName, value) ||
-            (!display.interfacePath.empty() && SameTextIgnoringCase(display.interfacePath, value))) {
+            EqualIgnoringCase(display.deviceName, value) ||
+            (!display.interfacePath.empty() && EqualIgnoringCase(display.interfacePath, value))) {
             return display;
         }
     }
@@ -64,7 +57,7 @@ std::optional<DisplayInfo> ChosenDisplay(const std::vector<DisplayInfo>& display
         return std::nullopt;
     }
     for (const DisplayInfo& display : displays) {
-        if (!display.primary && SameTextIgnoringCase(display.interfacePath, interfacePath)) {
+        if (!display.primary && EqualIgnoringCase(display.interfacePath, interfacePath)) {
             return display;
         }
     }

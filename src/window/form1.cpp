@@ -13,21 +13,29 @@
 namespace resolaunch {
 
 void Form1::Form_Load() {
-    LoadChosenDisplay();
+    const SavedOptions saved = LoadOptions();
+    SelectSavedDisplay(saved.display);
     controls_.AppendListEntries(ListDisplayModes(modes_));
     TransferSettings(1);
-    if (LoadRestoreWhenProgramEnds()) {
+    if (saved.restoreWhenProgramEnds) {
         restoreOnEnd_.SetEnabled(true);
         controls_.SetMenuItemChecked(kRestoreOnEndCommand, true);
     }
 }
 
-void Form1::LoadChosenDisplay() noexcept {
+SavedOptions Form1::LoadOptions() noexcept {
+    try {
+        return options_.Load();
+    } catch (...) {
+        return {};  // a first run, or a file that cannot be read: the defaults, without a word
+    }
+}
+
+void Form1::SelectSavedDisplay(const std::wstring& interfacePath) noexcept {
     try {
         // No key, or a display not attached now: the primary, without a word.
-        const std::wstring kept = options_.LoadDisplay();
         if (const std::optional<DisplayInfo> chosen =
-                kept.empty() ? std::nullopt : ChosenDisplay(displays_.AttachedDisplays(), kept)) {
+                interfacePath.empty() ? std::nullopt : ChosenDisplay(displays_.AttachedDisplays(), interfacePath)) {
             chosenDevice_ = chosen->deviceName;
             chosenPath_ = chosen->interfacePath;
             modes_.SelectDisplay(chosenDevice_);
@@ -36,14 +44,6 @@ void Form1::LoadChosenDisplay() noexcept {
         chosenDevice_.clear();  // as on a first run: the primary
         chosenPath_.clear();
         modes_.SelectDisplay(chosenDevice_);
-    }
-}
-
-bool Form1::LoadRestoreWhenProgramEnds() noexcept {
-    try {
-        return options_.LoadRestoreWhenProgramEnds();
-    } catch (...) {
-        return false;  // a first run, or a file that cannot be read: unchecked, without a word
     }
 }
 

@@ -103,7 +103,7 @@ private:
     void RunButton(ControlId button);
     // The rest of 起動＞終了 (index 0) or 起動＞待機 (1) once the wait for the window is over.
     void AfterWindowWait(int16_t Index, const LaunchWaitOver& over);
-    bool LoadRestoreWhenProgramEnds() noexcept;
+    SavedOptions LoadOptions() noexcept;
     void ToggleRestoreOnEnd();
     void CreateShortcut();
     // X and Y from Text2 and Text3, Y checked first; a message and nothing
@@ -113,7 +113,7 @@ private:
     // Makes `display` (the primary: nothing) the chosen one: kept in
     // ResoLaunch.ini, the table and List1 built for it, no entry selected.
     void ChooseDisplay(const DisplayInfo& display);
-    void LoadChosenDisplay() noexcept;
+    void SelectSavedDisplay(const std::wstring& interfacePath) noexcept;
     void LoadSettings();
     void SaveSettings();
 

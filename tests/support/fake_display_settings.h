@@ -101,8 +101,8 @@ public:
             restores.push_back(L"");
             // Windows returns every display to the registry's mode, unless a
             // driver keeps a display as it is (as a test may have it).
-            for (auto& [device, other] : others) {
-                if (nullRestoreCoversOthers && switchResult == kChangeSuccessful) {
+            if (nullRestoreCoversOthers && switchResult == kChangeSuccessful) {
+                for (auto& [device, other] : others) {
                     other->current = other->defaultMode;
                 }
             }

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "fake_desktop.h"
-#include "fake_display_settings.h"
-#include "flows/launch_flow.h"
+#include "flow_harness.h"
 
 namespace resolaunch {
 namespace {
@@ -14,7 +12,7 @@ using testing::FakeLoop;
 
 // The window a launch waits for, with a started launcher ("parent", the
 // started process) and what it starts.
-struct ProgramWindowTest : ::testing::Test {
+struct ProgramWindowTest : ::testing::Test, testing::FlowHarness {
     ProgramWindowTest() { launcher.Start(L"launcher.exe"); }
 
     // A launch's wait for its window, in the family the test has set up.
@@ -40,14 +38,6 @@ struct ProgramWindowTest : ::testing::Test {
     static constexpr WindowHandle kOwnWindow = 0x1000;
     static constexpr WindowHandle kGame = 0x2000;
 
-    std::vector<std::wstring> log;
-    FakeDesktop desktop{log};
-    FakeLoop loop;
-    FakeLauncher launcher{log, loop};
-    testing::FakeDisplaySettings display;
-    Module1 modes{display};
-    RestoreOnEnd restoreOnEnd;
-    LaunchFlow flow{launcher, launcher, desktop, loop.ticker, modes, restoreOnEnd};
     std::chrono::milliseconds startedAt = loop.now;
     std::chrono::milliseconds waitOverAt{0};
 };

@@ -1,9 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fake_desktop.h"
-#include "fake_display_settings.h"
-#include "flows/launch_flow.h"
+#include "flow_harness.h"
 
 namespace resolaunch {
 namespace {
@@ -15,7 +13,7 @@ using testing::FakeLauncher;
 using testing::FakeLoop;
 
 // A launch placed at (37, 41), then the watch over its windows.
-struct WindowWatchTest : ::testing::Test {
+struct WindowWatchTest : ::testing::Test, testing::FlowHarness {
     WindowWatchTest() { desktop.clock = [this] { return loop.now; }; }
 
     // Starts the game, whose window (200, 150)-(840, 630) is shown at once,
@@ -45,14 +43,6 @@ struct WindowWatchTest : ::testing::Test {
     static constexpr WindowHandle kGame = 0x2000;
     static constexpr WindowHandle kSplash = 0x2001;
 
-    std::vector<std::wstring> log;
-    FakeDesktop desktop{log};
-    FakeLoop loop;
-    FakeLauncher launcher{log, loop};
-    testing::FakeDisplaySettings display;
-    Module1 modes{display};
-    RestoreOnEnd restoreOnEnd;
-    LaunchFlow flow{launcher, launcher, desktop, loop.ticker, modes, restoreOnEnd};
     std::chrono::milliseconds startedAt = loop.now;
     std::optional<std::chrono::milliseconds> watchOverAt;
 };
