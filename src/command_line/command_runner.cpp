@@ -105,6 +105,7 @@ private:
         }
         // No window of the program's own: nothing to place, not the foreground's.
         LaunchRequest request{program, position, false, 0};
+        request.findWindowToFollow = request_.restoreOnExit;
         if (!displayDevice_.empty()) {
             request.origin = [this] { return DisplayOrigin(displays_, displayDevice_); };
         }

@@ -9,9 +9,10 @@ namespace resolaunch {
 
 StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(const LaunchWaitOver&)> waitOver) {
     // What was there at the press is never the program's window; asked only
-    // when a window is to be placed.
+    // when a window is to be looked for.
+    const bool lookForWindow = request.position || request.findWindowToFollow;
     const std::vector<WindowHandle> listed =
-        request.position ? desktop_.TopLevelWindows() : std::vector<WindowHandle>();
+        lookForWindow ? desktop_.TopLevelWindows() : std::vector<WindowHandle>();
     const StartOutcome outcome = starter_.Start(request.command);
     if (!outcome.started) {
         return outcome;
@@ -26,7 +27,7 @@ StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(
     placed_ = 0;
     following_ = false;
     waitOver_ = std::move(waitOver);
-    if (!request_.position) {
+    if (!lookForWindow) {
         Finish({}, std::nullopt);
         return outcome;
     }
@@ -74,7 +75,9 @@ void LaunchFlow::LookForWindow() {
             }
         }
         // A window that has gone before its rectangle could be read is left alone.
-        if (window != 0) {
+        if (window != 0 && !request_.position) {
+            over.placed = window;  // found, to follow; not moved
+        } else if (window != 0) {
             target_ = TargetCorner();
             if ((corner = PlaceWindow(desktop_, window, target_.first, target_.second))) {
                 over.placed = window;

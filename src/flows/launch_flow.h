@@ -20,7 +20,7 @@ namespace resolaunch {
 
 struct LaunchRequest {
     std::wstring command;  // Text1, or the command line's program, as typed
-    // Where the program's window goes; nothing: it is neither waited for nor moved.
+    // Where the program's window goes; nothing: it is not moved.
     std::optional<std::pair<int32_t, int32_t>> position;
     // Without a window of the program's own in time, the foreground window is moved.
     bool foregroundFallback = false;
@@ -28,11 +28,15 @@ struct LaunchRequest {
     // Where the position counts from, asked when the window is placed: the
     // chosen display's top-left corner. None: the primary's, (0, 0).
     std::function<std::pair<int32_t, int32_t>()> origin = nullptr;
+    // Without a position, the program's window is still waited for (and not
+    // moved) when the launch's end is to be followed: the window found keeps
+    // the launch running as a placed one does, after a hand-off as well.
+    bool findWindowToFollow = false;
 };
 
 // What the wait for the started program's window came to.
 struct LaunchWaitOver {
-    WindowHandle placed = 0;     // the window moved; 0 for none
+    WindowHandle placed = 0;     // the window moved, or found when none was to be moved; 0 for none
     std::exception_ptr failure;  // the wait itself failed
 };
 
@@ -91,7 +95,7 @@ private:
     std::chrono::milliseconds deadline_{0};
     std::pair<int32_t, int32_t> target_{0, 0};
     std::function<void(const LaunchWaitOver&)> waitOver_;  // set while waiting
-    WindowHandle placed_ = 0;                                // by the latest launch
+    WindowHandle placed_ = 0;  // by the latest launch, or found for it when nothing was to be moved
     bool following_ = false;
     std::optional<WindowWatch> watch_;
     std::function<void()> watchOver_;

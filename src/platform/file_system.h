@@ -4,11 +4,25 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace resolaunch {
 
 // The longest path the platform allows, in characters, with its terminating null.
 inline constexpr std::size_t kLongestPath = 32768;
+
+// What a read found. A file that is missing may be written afresh; one that
+// exists but cannot be read must be left as it is.
+struct FileRead {
+    enum class Outcome { Read, NotFound, Failed };
+    Outcome outcome = Outcome::NotFound;
+    std::string bytes;  // when read
+
+    // The bytes when read, else nothing.
+    std::optional<std::string> Bytes() && {
+        return outcome == Outcome::Read ? std::optional<std::string>(std::move(bytes)) : std::nullopt;
+    }
+};
 
 // The few file operations the settings need. Paths are the platform's own.
 class FileSystem {
@@ -18,9 +32,8 @@ public:
     // The full path of the running program's executable; empty if unknown.
     virtual std::wstring ProgramPath() = 0;
 
-    // The file's first `limit` bytes at most, or nothing when it does not
-    // exist or cannot be read.
-    virtual std::optional<std::string> ReadFile(const std::wstring& path, std::size_t limit) = 0;
+    // The file's first `limit` bytes at most, or why there are none.
+    virtual FileRead ReadFile(const std::wstring& path, std::size_t limit) = 0;
 
     // Creates the file (emptying one left from before), writes all of
     // `bytes` and flushes them to the disk. False on any failure; a partly

@@ -27,26 +27,29 @@ std::wstring Win32FileSystem::ProgramPath() {
     }
 }
 
-std::optional<std::string> Win32FileSystem::ReadFile(const std::wstring& path, std::size_t limit) {
+FileRead Win32FileSystem::ReadFile(const std::wstring& path, std::size_t limit) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        return std::nullopt;
+        const DWORD error = ::GetLastError();
+        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return {missing ? FileRead::Outcome::NotFound : FileRead::Outcome::Failed, {}};
     }
-    std::string bytes;
-    char buffer[4096];
+    FileRead result{FileRead::Outcome::Read, {}};
+    std::string& bytes = result.bytes;
+    char buffer[16384];
     while (bytes.size() < limit) {
         const DWORD wanted = static_cast<DWORD>(std::min(sizeof(buffer), limit - bytes.size()));
         DWORD read = 0;
         if (!::ReadFile(file.get(), buffer, wanted, &read, nullptr)) {
-            return std::nullopt;
+            return {FileRead::Outcome::Failed, {}};
         }
         if (read == 0) {
             break;
         }
         bytes.append(buffer, read);
     }
-    return bytes;
+    return result;
 }
 
 bool Win32FileSystem::WriteNewFile(const std::wstring& path, std::string_view bytes) {

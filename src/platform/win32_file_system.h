@@ -8,7 +8,7 @@ namespace resolaunch {
 class Win32FileSystem final : public FileSystem {
 public:
     std::wstring ProgramPath() override;
-    std::optional<std::string> ReadFile(const std::wstring& path, std::size_t limit) override;
+    FileRead ReadFile(const std::wstring& path, std::size_t limit) override;
     bool WriteNewFile(const std::wstring& path, std::string_view bytes) override;
     bool MoveReplacing(const std::wstring& from, const std::wstring& to) override;
     void RemoveFile(const std::wstring& path) override;

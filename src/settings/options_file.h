@@ -16,16 +16,23 @@ inline constexpr const wchar_t* kOptionsFileName = L"ResoLaunch.ini";
 //   RestoreWhenProgramEnds=1
 // Names are matched without regard to case, blanks around names and values
 // are ignored, the first of a name counts, and only the value 1 means yes.
+// The file may be UTF-8 or ASCII, with or without the byte-order mark, or
+// UTF-16LE with its mark (Notepad's "Unicode"); values are read in UTF-8, and
+// a write keeps the file's encoding.
 bool ParseRestoreWhenProgramEnds(std::string_view bytes);
 std::string FormatOptionsFile(bool restoreWhenProgramEnds);
 
-// The value of `name` in the [Options] section, trimmed; nothing when the
-// section holds no such line.
+// The value of `name` in the first [Options] section, trimmed; nothing when
+// the section holds no such line.
 std::optional<std::string> ReadOption(std::string_view bytes, std::string_view name);
 // The file with `name` in [Options] set to `value` (its first line replaced,
 // else one added to the section, else the section added), or its first line
 // removed when `value` is nothing. Every other line is kept as it was.
 std::string WithOption(std::string_view bytes, std::string_view name, std::optional<std::string_view> value);
+
+// The file's first `limit` bytes up to the end of the last line that ends in
+// them, when it is longer: no key is read from a line the limit cuts.
+std::string_view WholeLinesWithin(std::string_view bytes, std::size_t limit);
 
 // What ResoLaunch.ini holds for the window.
 struct SavedOptions {
@@ -35,7 +42,8 @@ struct SavedOptions {
 
 class OptionsStore {
 public:
-    static constexpr std::size_t kReadLimit = 64 * 1024;
+    // A larger file is read this far and never rewritten.
+    static constexpr std::size_t kReadLimit = 1 << 20;
 
     explicit OptionsStore(FileSystem& files) : files_(files) {}
 
@@ -45,7 +53,8 @@ public:
     // False when the file is missing, unreadable or garbled.
     bool LoadRestoreWhenProgramEnds() { return Load().restoreWhenProgramEnds; }
     // Replaces the file in one step, keeping every other line it holds;
-    // false on failure.
+    // false on failure, and when the file exists but cannot be read or is
+    // over the limit: it is then left as it was.
     bool SaveRestoreWhenProgramEnds(bool restore);
 
     // [Options] Display=: the chosen display's monitor interface path; empty

@@ -13,7 +13,7 @@ std::optional<SavedSettings> SettingsStore::Load() {
     if (path.empty()) {
         return std::nullopt;
     }
-    const std::optional<std::string> bytes = files_.ReadFile(path, kReadLimit);
+    const std::optional<std::string> bytes = files_.ReadFile(path, kReadLimit).Bytes();
     if (!bytes) {
         return std::nullopt;
     }

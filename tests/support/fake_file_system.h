@@ -22,12 +22,15 @@ public:
         return programPath;
     }
 
-    std::optional<std::string> ReadFile(const std::wstring& path, std::size_t limit) override {
-        const auto found = files.find(path);
-        if (found == files.end() || unreadable.count(path) != 0) {
-            return std::nullopt;
+    FileRead ReadFile(const std::wstring& path, std::size_t limit) override {
+        if (unreadable.count(path) != 0) {  // there, but it cannot be read
+            return {FileRead::Outcome::Failed, {}};
         }
-        return found->second.substr(0, limit);
+        const auto found = files.find(path);
+        if (found == files.end()) {
+            return {FileRead::Outcome::NotFound, {}};
+        }
+        return {FileRead::Outcome::Read, found->second.substr(0, limit)};
     }
 
     bool WriteNewFile(const std::wstring& path, std::string_view bytes) override {

@@ -63,6 +63,14 @@ TEST_F(CommandRunnerTest, TheWholeLineSwitchesStartsPlacesWaitsAndRestoresInThat
     EXPECT_THAT(streams.bytes, IsEmpty()) << "nothing to say";
 }
 
+// A launcher may hand the game to a process outside the launch and end: the
+// game's window, found as with X/Y but not moved, keeps the line waiting.
+TEST_F(CommandRunnerTest, WithoutXAndYTheRestoreStillWaitsForTheGamesWindowAndMovesNothing) {
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit game.exe"), kExitDone);
+    EXPECT_THAT(log, ElementsAre(L"switch", L"start game.exe", L"follow 500", L"restore"));
+    EXPECT_THAT(desktop.moves, IsEmpty());
+}
+
 TEST_F(CommandRunnerTest, WithoutADepthTheCurrentOneOrElseTheDeepest) {
     const auto switchedTo = [this] {
         const auto& request = display.changeCalls.back().request;
@@ -118,7 +126,7 @@ TEST_F(CommandRunnerTest, ASwitchThatIsRefusedIsReportedAndTheProgramStillStarts
         display.switchResult = result;
         EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit game.exe"), code);
         EXPECT_EQ(Errors(), message);
-        EXPECT_THAT(log, ElementsAre(L"switch", L"stderr", L"start game.exe", L"follow 0"))
+        EXPECT_THAT(log, ElementsAre(L"switch", L"stderr", L"start game.exe", L"follow 500"))
             << "nothing to restore after a refused switch";
     }
 }

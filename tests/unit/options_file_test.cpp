@@ -35,7 +35,6 @@ TEST(OptionsFile, AnythingElseMeansNo) {
              "[Options\r\nRestoreWhenProgramEnds=1\r\n"sv,              // a broken section name
              "[Options]\r\n;RestoreWhenProgramEnds=1\r\n"sv,
              "[Options]\r\nRestoreWhenProgramEnds=0\r\nRestoreWhenProgramEnds=1\r\n"sv,  // the first one counts
-             "\xFF\xFE[\0O\0p\0t\0i\0o\0n\0s\0]\0"sv,                  // UTF-16: not read
              "\x81\x40\x82\xA0=1\r\n\x00\x01\x02"sv,
          }) {
         EXPECT_FALSE(ParseRestoreWhenProgramEnds(text)) << text;
@@ -69,6 +68,61 @@ TEST(OptionsFile, AWriteChangesOneLineAndKeepsEveryOther) {
                                                                          : std::nullopt)
             << c.after;
     }
+}
+
+// A second section of the same name is never looked at, as by Windows' own
+// profile functions: a key removed there stays removed when read back.
+TEST(OptionsFile, OnlyTheFirstOptionsSectionCountsForReadAndWrite) {
+    const std::string_view file =
+        "[Options]\r\nRestoreWhenProgramEnds=0\r\n\r\n[options]\r\nDisplay=\\\\?\\DISPLAY#A\r\n";
+    EXPECT_EQ(ReadOption(file, "Display"), std::nullopt);
+    EXPECT_EQ(WithOption(file, "Display", std::nullopt), file);
+    const std::string written = WithOption(file, "Display", "B");
+    EXPECT_EQ(written,
+              "[Options]\r\nRestoreWhenProgramEnds=0\r\nDisplay=B\r\n\r\n[options]\r\nDisplay=\\\\?\\DISPLAY#A\r\n");
+    EXPECT_EQ(ReadOption(written, "Display"), "B");
+    EXPECT_EQ(ReadOption(WithOption(written, "Display", std::nullopt), "Display"), std::nullopt);
+}
+
+TEST(OptionsFile, AUtf16FileIsReadAndWrittenInUtf16) {
+    const auto utf16 = [](std::u16string_view text) {
+        std::string bytes = "\xFF\xFE";
+        for (const char16_t unit : text) {
+            bytes += static_cast<char>(unit & 0xFF);
+            bytes += static_cast<char>(unit >> 8);
+        }
+        return bytes;
+    };
+    // A lone surrogate and a pair in a comment come back unchanged.
+    const std::string before = utf16(u"; \xD800 \U0001F600 \u8868\r\n[Options]\r\nDisplay=\u8868\r\n");
+    EXPECT_EQ(ReadOption(before, "Display"), "\xE8\xA1\xA8");
+    EXPECT_EQ(WithOption(before, "RestoreWhenProgramEnds", "1"),
+              utf16(u"; \xD800 \U0001F600 \u8868\r\n[Options]\r\nDisplay=\u8868\r\nRestoreWhenProgramEnds=1\r\n"));
+    EXPECT_EQ(WithOption(before + "\x41", "Display", std::nullopt), utf16(u"; \xD800 \U0001F600 \u8868\r\n[Options]\r\n") + "\x41")
+        << "an odd last byte stays last";
+}
+
+TEST(OptionsStore, AFileOverTheLimitOrUnreadableIsNeverWritten) {
+    FakeFileSystem files;
+    OptionsStore store(files);
+    const std::wstring path = L"C:\\Games\\ResoLaunch.ini";
+    // The limit cuts the line of Display= after "ABCD": it is not read, nor what follows.
+    std::string large = "[Options]\r\nRestoreWhenProgramEnds=1\r\n";
+    large += "; " + std::string(OptionsStore::kReadLimit - large.size() - 16, 'x') + "\r\n";
+    large += "Display=ABCDEFGH\r\n[Tail]\r\nImportant=keepme\r\n";
+    files.files[path] = large;
+    EXPECT_TRUE(store.LoadRestoreWhenProgramEnds());
+    EXPECT_EQ(store.LoadDisplay(), L"");
+    EXPECT_FALSE(store.SaveRestoreWhenProgramEnds(false));
+    EXPECT_FALSE(store.SaveDisplay(L""));
+    EXPECT_EQ(files.files.at(path), large);
+    EXPECT_EQ(files.files.size(), 1u);
+
+    files.files[path] = FormatOptionsFile(true);
+    files.unreadable.insert(path);
+    EXPECT_FALSE(store.SaveRestoreWhenProgramEnds(false));
+    EXPECT_EQ(files.files.at(path), FormatOptionsFile(true));
+    EXPECT_EQ(files.files.size(), 1u);
 }
 
 TEST(OptionsStore, ASaveKeepsWhatTheFileHeldBesides) {
