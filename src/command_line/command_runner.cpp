@@ -17,7 +17,7 @@ public:
         : request_(request), modes_(services.modes), displays_(services.displays), loop_(services.loop),
           output_(services.output),
           launch_(services.starter, services.families, services.desktop, services.ticker, services.modes,
-                  restoreOnEnd_) {}
+                  services.displays, restoreOnEnd_) {}
 
     int Run() {
         if (request_.display) {
@@ -43,7 +43,7 @@ public:
             output_.Print(ModeList());
             return kExitDone;
         case CommandLineRequest::Action::Restore:
-            if (modes_.RestoreDisplayMode() != kChangeSuccessful) {
+            if (RestoreDisplays(modes_, displays_) != kChangeSuccessful) {
                 output_.Report(kRestoreFailedMessage);
                 return kExitDisplayFailed;
             }

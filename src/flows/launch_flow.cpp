@@ -150,7 +150,7 @@ std::optional<int32_t> LaunchFlow::LaunchEnded(LaunchId launch) {
     if (!restoreOnEnd_.TakeRestoreAtEnd(launch, modes_.CurrentDisplayModeOn(device))) {
         return std::nullopt;
     }
-    return RestoreDisplays(modes_, device);
+    return RestoreDisplays(modes_, displays_);
 }
 
 std::optional<int32_t> LaunchFlow::UndoSwitch() {
@@ -158,7 +158,7 @@ std::optional<int32_t> LaunchFlow::UndoSwitch() {
     if (!restoreOnEnd_.TakeUndo(modes_.CurrentDisplayModeOn(device))) {
         return std::nullopt;
     }
-    return RestoreDisplays(modes_, device);
+    return RestoreDisplays(modes_, displays_);
 }
 
 }  // namespace resolaunch

@@ -12,6 +12,7 @@
 #include "follow/window_watch.h"
 #include "modes/module1.h"
 #include "platform/desktop.h"
+#include "platform/displays.h"
 #include "platform/launch_family.h"
 #include "platform/loop_ticker.h"
 #include "platform/program_starter.h"
@@ -47,9 +48,9 @@ struct LaunchWaitOver {
 class LaunchFlow {
 public:
     LaunchFlow(ProgramStarter& starter, LaunchFamilies& families, Desktop& desktop, LoopTicker& ticker,
-               Module1& modes, RestoreOnEnd& restoreOnEnd)
+               Module1& modes, Displays& displays, RestoreOnEnd& restoreOnEnd)
         : starter_(starter), families_(families), desktop_(desktop), ticker_(ticker), modes_(modes),
-          restoreOnEnd_(restoreOnEnd) {}
+          displays_(displays), restoreOnEnd_(restoreOnEnd) {}
 
     // Starts the program. Once it has started, its window is looked for at
     // once, then on the loop every kProgramWindowPoll for kProgramWindowWait,
@@ -87,6 +88,7 @@ private:
     Desktop& desktop_;
     LoopTicker& ticker_;
     Module1& modes_;
+    Displays& displays_;
     RestoreOnEnd& restoreOnEnd_;
 
     LaunchRequest request_;

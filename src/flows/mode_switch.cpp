@@ -24,9 +24,23 @@ int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMo
     return result;
 }
 
-int32_t RestoreDisplays(Module1& modes, const std::wstring& switchedDevice) {
-    const int32_t result = modes.RestoreDisplayMode();
-    return modes.RestoreDisplayLeftOut(switchedDevice).value_or(result);
+int32_t RestoreDisplays(Module1& modes, Displays& displays) {
+    int32_t result = modes.RestoreDisplayMode();
+    std::vector<std::wstring> devices;
+    for (const DisplayInfo& display : displays.AttachedDisplays()) {
+        // The primary through the calls without a device, as it is switched.
+        devices.push_back(display.primary ? std::wstring() : display.deviceName);
+    }
+    if (devices.empty()) {
+        devices.emplace_back();
+    }
+    for (const std::wstring& device : devices) {
+        const std::optional<int32_t> again = modes.RestoreDisplayLeftOut(device);
+        if (again && *again != kChangeSuccessful && result == kChangeSuccessful) {
+            result = *again;
+        }
+    }
+    return result;
 }
 
 std::optional<std::wstring> SwitchReport(int32_t result) {

@@ -7,6 +7,7 @@
 
 #include "follow/restore_on_end.h"
 #include "modes/module1.h"
+#include "platform/displays.h"
 
 namespace resolaunch {
 
@@ -20,11 +21,12 @@ std::vector<std::wstring> ListDisplayModes(Module1& modes);
 int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMode& mode,
                      std::optional<uint32_t> rate = std::nullopt);
 
-// 変更前の解像度に戻す's restore, and that of every switch owed: the
-// platform's restore of every display, then, when the display ResoLaunch
-// switched (`switchedDevice`, "" the primary) is still not in its stored
-// mode, a restore of that display. The last call's result.
-int32_t RestoreDisplays(Module1& modes, const std::wstring& switchedDevice);
+// The one restore, of 変更前の解像度に戻す, 解像度を戻す＞終了, --restore, the
+// undo of a failed start and the end of a launch: the platform's restore of
+// every display, then one of each attached display that is still not in its
+// stored size and depth (a driver may leave a display as it is). The first
+// failed call's result, else kChangeSuccessful.
+int32_t RestoreDisplays(Module1& modes, Displays& displays);
 
 // What the user is told of a switch's result; nothing when it worked.
 std::optional<std::wstring> SwitchReport(int32_t result);

@@ -109,16 +109,12 @@ int32_t Module1::ApplyDisplayMode(const int32_t& Width, const int32_t& Height, c
 int32_t Module1::RestoreDisplayMode() { return display_.ChangeMode(nullptr, 0); }
 
 std::optional<int32_t> Module1::RestoreDisplayLeftOut(const std::wstring& device) {
-    if (device.empty()) {
-        return std::nullopt;
-    }
     ModeRequest stored;
     stored.dmSize = kModeRequestSize;
-    const std::optional<DisplayMode> current = CurrentDisplayModeOn(device);
-    if (Stored(device, stored) && current == ModeOf(stored)) {
+    if (!Stored(device, stored) || CurrentDisplayModeOn(device) == ModeOf(stored)) {
         return std::nullopt;
     }
-    return display_.ChangeModeOn(device, nullptr, 0);
+    return device.empty() ? display_.ChangeMode(nullptr, 0) : display_.ChangeModeOn(device, nullptr, 0);
 }
 
 std::optional<DisplayMode> Module1::CurrentDisplayModeOn(const std::wstring& device) {

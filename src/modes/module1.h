@@ -50,9 +50,10 @@ public:
 
     // Returns the screen to the mode stored as the default.
     int32_t RestoreDisplayMode();
-    // Returns `device` to its stored mode when it is not in it after
-    // RestoreDisplayMode (a driver may leave a display as it is); nothing
-    // when there was nothing to do, or for the primary ("").
+    // Returns `device` ("" the primary) to its stored mode when its size or
+    // depth is not that mode's after RestoreDisplayMode (a driver may leave a
+    // display as it is); nothing when there was nothing to do, or when the
+    // stored mode cannot be read.
     std::optional<int32_t> RestoreDisplayLeftOut(const std::wstring& device);
 
     // The depth and size the selected display has now; nothing when it cannot be told.

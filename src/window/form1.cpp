@@ -324,7 +324,7 @@ void Form1::Command4_Click() {
 }
 
 void Form1::Command5_Click() {
-    RestoreDisplays(modes_, restoreOnEnd_.SwitchedDevice());
+    RestoreDisplays(modes_, displays_);
     restoreOnEnd_.Restored();
 }
 
@@ -334,7 +334,7 @@ void Form1::Command6_Click() {
 }
 
 void Form1::Command7_Click() {
-    RestoreDisplays(modes_, restoreOnEnd_.SwitchedDevice());
+    RestoreDisplays(modes_, displays_);
     launch_.Cancel();
     controls_.EndProgram();
 }

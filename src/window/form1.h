@@ -42,7 +42,7 @@ public:
           settings_(services.settings),
           options_(services.options), shortcuts_(services.shortcuts),
           launch_(services.starter, services.families, services.desktop, services.ticker, services.modes,
-                  restoreOnEnd_) {}
+                  services.displays, restoreOnEnd_) {}
 
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads

@@ -5,6 +5,7 @@
 
 #include "fake_desktop.h"
 #include "fake_display_settings.h"
+#include "fake_displays.h"
 #include "flows/launch_flow.h"
 
 namespace resolaunch::testing {
@@ -18,8 +19,9 @@ struct FlowHarness {
     FakeLauncher launcher{log, loop};
     FakeDisplaySettings display;
     Module1 modes{display};
+    FakeDisplays displays;
     RestoreOnEnd restoreOnEnd;
-    LaunchFlow flow{launcher, launcher, desktop, loop.ticker, modes, restoreOnEnd};
+    LaunchFlow flow{launcher, launcher, desktop, loop.ticker, modes, displays, restoreOnEnd};
 };
 
 }  // namespace resolaunch::testing

@@ -264,6 +264,17 @@ TEST_F(CommandRunnerTest, ADisplayNamedOnTheLineIsTheOneListedSwitchedAndPlacedO
     EXPECT_EQ(left.current->width, 1280u) << "the second display switched";
     EXPECT_TRUE(display.changeCalls.empty()) << "nothing asked of the primary";
     EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGame, -1910, 20, 643, 500}));
+
+    // A driver may leave a display out of the platform's restore: --restore returns it too.
+    display.nullRestoreCoversOthers = false;
+    left.stored = left.defaultMode;
+    display.restores.clear();
+    EXPECT_EQ(Run(L"R.exe --restore"), kExitDone);
+    EXPECT_THAT(display.restores, ElementsAre(L"", L"\\\\.\\DISPLAY2"));
+    EXPECT_EQ(left.current->width, 1920u);
+    left.switchResult = -1;
+    left.current = FakeMode{32, 1280, 1024};
+    EXPECT_EQ(Run(L"R.exe --restore"), kExitDisplayFailed) << "a call that failed";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_display_settings.h"
+#include "fake_displays.h"
 #include "flows/mode_switch.h"
 
 namespace resolaunch {
@@ -9,6 +10,8 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::FakeDisplaySettings;
+using testing::FakeDisplays;
+using testing::FakeMode;
 
 constexpr const wchar_t* kSecond = L"\\\\.\\DISPLAY2";
 
@@ -21,9 +24,12 @@ struct ModeSwitchTest : ::testing::Test {
         second.defaultMode = {32, 1280, 720};
         second.current = second.defaultMode;
         second.stored = second.defaultMode;
+        displays.attached = {{L"\\\\.\\DISPLAY1", L"", L"", {0, 0, 1024, 768}, true},
+                             {kSecond, L"", L"", {1024, 0, 2304, 720}, false}};
     }
 
     FakeDisplaySettings display;
+    FakeDisplays displays;
     Module1 modes{display};
     RestoreOnEnd restoreOnEnd;
 };
@@ -41,7 +47,7 @@ TEST_F(ModeSwitchTest, TheChosenDisplaysTableTestsAndSwitchGoToThatDisplayAlone)
     EXPECT_EQ(restoreOnEnd.SwitchedDevice(), kSecond);
 }
 
-TEST_F(ModeSwitchTest, ARestoreIsThePlatformsFirstThenTheSwitchedDisplaysWhenItWasLeftOut) {
+TEST_F(ModeSwitchTest, ARestoreIsThePlatformsFirstThenEachDisplayLeftOut) {
     for (bool leftOut : {false, true}) {
         display.restores.clear();
         display.nullRestoreCoversOthers = !leftOut;
@@ -49,7 +55,7 @@ TEST_F(ModeSwitchTest, ARestoreIsThePlatformsFirstThenTheSwitchedDisplaysWhenItW
         modes.LoadDisplayModes();
         ASSERT_EQ(SwitchToMode(modes, restoreOnEnd, modes.DisplayModes().at(0)), kChangeSuccessful);
 
-        EXPECT_EQ(RestoreDisplays(modes, restoreOnEnd.SwitchedDevice()), kChangeSuccessful);
+        EXPECT_EQ(RestoreDisplays(modes, displays), kChangeSuccessful);
         if (leftOut) {
             EXPECT_THAT(display.restores, ElementsAre(L"", kSecond));
         } else {
@@ -57,9 +63,12 @@ TEST_F(ModeSwitchTest, ARestoreIsThePlatformsFirstThenTheSwitchedDisplaysWhenItW
         }
         EXPECT_EQ(display.others.at(kSecond)->current->width, 1280u);
     }
+    // A display whose stored mode cannot be read is left as it is.
     display.restores.clear();
-    EXPECT_EQ(RestoreDisplays(modes, L""), kChangeSuccessful);
-    EXPECT_THAT(display.restores, ElementsAre(L"")) << "the primary: the platform's restore alone";
+    display.others.at(kSecond)->stored.reset();
+    display.others.at(kSecond)->current = FakeMode{32, 800, 600};
+    EXPECT_EQ(RestoreDisplays(modes, displays), kChangeSuccessful);
+    EXPECT_THAT(display.restores, ElementsAre(L""));
 }
 
 }  // namespace
