@@ -13,7 +13,7 @@ WindowWatch::WindowWatch(Desktop& desktop, LaunchFamilies& families, LaunchWindo
 void WindowWatch::Placed(WindowHandle window, const PlacedCorner& corner, std::chrono::milliseconds now) {
     placed_ = window;
     corner_ = corner;
-    movedAt_ = now;
+    Moved(now);
     movesBack_ = 0;
     leftAlone_ = false;
     lastPlacedOrGone_ = now;
@@ -72,17 +72,30 @@ bool WindowWatch::Look(std::chrono::milliseconds now) {
     }
     if (const std::optional<PlacedCorner> back = MoveWindowBack(desktop_, placed_, x_, y_)) {
         corner_ = *back;
-        movedAt_ = now;
+        Moved(now);
         ++movesBack_;
     }
     return true;
 }
 
+// What a hand does is told from ResoLaunch's latest move on.
+void WindowWatch::Moved(std::chrono::milliseconds now) {
+    movedAt_ = now;
+    pointerAtMove_ = desktop_.PointerPosition();
+    desktop_.KeyOrButtonPressedSinceAsked();
+}
+
 // A snap by keyboard runs no move loop: input just before the move, after
-// ResoLaunch's own, stands for the user.
+// ResoLaunch's own, stands for the user. Only a hand's input counts: a key or
+// button pressed, or the pointer moved, since that move. The input time alone
+// is no proof: Wine updates it when a window comes to lie under the resting
+// pointer, as a game's own move may bring it.
 bool WindowWatch::UserActedSinceMove(std::chrono::milliseconds now) {
     const std::optional<std::chrono::milliseconds> since = desktop_.SinceLastInput();
-    return since && *since <= kUserInputBeforeMove && now - *since > movedAt_;
+    if (!since || *since > kUserInputBeforeMove || now - *since <= movedAt_) {
+        return false;
+    }
+    return desktop_.KeyOrButtonPressedSinceAsked() || desktop_.PointerPosition() != pointerAtMove_;
 }
 
 // A game gone fullscreen.

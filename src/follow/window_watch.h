@@ -18,7 +18,7 @@ inline constexpr std::chrono::milliseconds kWatchLongest{30000};
 inline constexpr std::chrono::milliseconds kWatchPoll{25};
 // A window that keeps leaving its place is moved back this often, then left alone.
 inline constexpr int kMovesBackAtMost = 3;
-// Input seen this shortly before a move, and after ResoLaunch's own, makes the move the user's.
+// A hand's input seen this shortly before a move, and after ResoLaunch's own, makes the move the user's.
 inline constexpr std::chrono::milliseconds kUserInputBeforeMove{500};
 
 // The watch over a launch's windows once one is placed: a splash or
@@ -41,6 +41,7 @@ public:
 
 private:
     void Placed(WindowHandle window, const PlacedCorner& corner, std::chrono::milliseconds now);
+    void Moved(std::chrono::milliseconds now);
     bool UserActedSinceMove(std::chrono::milliseconds now);
     bool CoversItsMonitor(const WindowRect& rect);
 
@@ -56,6 +57,7 @@ private:
     WindowHandle placed_ = 0;
     PlacedCorner corner_;  // where ResoLaunch's latest move put it
     std::chrono::milliseconds movedAt_{0};
+    std::optional<ScreenPoint> pointerAtMove_;
     int movesBack_ = 0;
     bool leftAlone_ = false;
 };

@@ -20,6 +20,13 @@ struct WindowRect {
     friend bool operator==(const WindowRect&, const WindowRect&) = default;
 };
 
+struct ScreenPoint {
+    int32_t x = 0;
+    int32_t y = 0;
+
+    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+
 // The windows of every program on the screen.
 class Desktop {
 public:
@@ -51,8 +58,13 @@ public:
     // the user drags or sizes a window of it.
     virtual bool InMoveSizeLoop(WindowHandle window) = 0;
     // How long ago the system last saw input (keys, mouse); nothing when it
-    // cannot tell.
+    // cannot tell. Wine counts its own cursor bookkeeping as input too.
     virtual std::optional<std::chrono::milliseconds> SinceLastInput() = 0;
+    // Where the mouse pointer is; nothing when it cannot tell.
+    virtual std::optional<ScreenPoint> PointerPosition() = 0;
+    // Whether a key or mouse button is held now, or was pressed since the
+    // previous call (GetAsyncKeyState); each call starts the count anew.
+    virtual bool KeyOrButtonPressedSinceAsked() = 0;
 };
 
 }  // namespace resolaunch

@@ -2,6 +2,9 @@
 
 #include <dwmapi.h>
 
+#include <system_error>
+#include <thread>
+
 #include "platform/win32_system_function.h"
 
 namespace resolaunch {
@@ -100,6 +103,35 @@ bool Win32Desktop::InMoveSizeLoop(WindowHandle window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     return thread != 0 && ::GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE) != 0;
+}
+
+std::optional<ScreenPoint> Win32Desktop::PointerPosition() {
+    POINT point{};
+    if (!::GetCursorPos(&point)) {
+        return std::nullopt;
+    }
+    return ScreenPoint{point.x, point.y};
+}
+
+bool Win32Desktop::KeyOrButtonPressedSinceAsked() {
+    bool pressed = false;
+    const auto ask = [&pressed] {
+        // Every key is asked, so that each one's "pressed since" bit starts anew.
+        for (int key = 1; key < 0xFF; ++key) {
+            if ((static_cast<unsigned short>(::GetAsyncKeyState(key)) & 0x8001u) != 0) {
+                pressed = true;
+            }
+        }
+    };
+    // Wine answers a thread from its own copy of the keys for 50 ms after its
+    // last question, blind to other programs' input meanwhile; a new thread
+    // always asks afresh. It runs for well under a millisecond.
+    try {
+        std::thread(ask).join();
+    } catch (const std::system_error&) {
+        ask();
+    }
+    return pressed;
 }
 
 std::optional<std::chrono::milliseconds> Win32Desktop::SinceLastInput() {

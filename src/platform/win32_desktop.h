@@ -22,6 +22,8 @@ public:
     std::optional<WindowRect> MonitorRectOf(WindowHandle window) override;
     bool InMoveSizeLoop(WindowHandle window) override;
     std::optional<std::chrono::milliseconds> SinceLastInput() override;
+    std::optional<ScreenPoint> PointerPosition() override;
+    bool KeyOrButtonPressedSinceAsked() override;
 };
 
 }  // namespace resolaunch

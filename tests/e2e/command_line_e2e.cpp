@@ -144,6 +144,30 @@ TEST_F(CommandLine, TheWholeLineSwitchesPlacesTheGameBehindALauncherAndRestoresA
     EXPECT_EQ(Utf8(run.Err()), "");
 }
 
+// Without X/Y the game's window is still looked for (and not moved): a game
+// that a launcher started outside the launch's job keeps the line waiting.
+TEST_F(CommandLine, WithoutXAndYTheRestoreWaitsForAGameStartedOutsideTheLaunch) {
+    const std::wstring launcher = Scratch(L"Launcher\\launcher.exe");
+    std::string error;
+    ASSERT_TRUE(PlaceTargetProgram(launcher, L"--hand-over " + Quoted(game_) + L" --break-away", &error)) << error;
+    ProductRun run;
+    ASSERT_TRUE(run.Start(L"--mode=800x600 --restore-on-exit -- " + Quoted(launcher), scratch_.Path()));
+    EXPECT_TRUE(WaitForScreenSize(kSmallerSize)) << "the screen is at " << CurrentScreenSize();
+    ASSERT_TRUE(WaitUntil([] { return !WindowsTitled(kGameTitle).empty(); }, kSlowStateTimeout))
+        << "the game showed no window";
+    const HWND window = WindowsTitled(kGameTitle)[0];
+    EXPECT_FALSE(run.Ended(2s)) << "it ended with " << run.ExitCode() << " while the game runs";
+    EXPECT_EQ(CurrentScreenSize(), kSmallerSize);
+    const std::vector<TargetStart> starts = ReadTargetReport(report_);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_TRUE(starts[0].moves.empty()) << "the game's window was moved";
+
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForScreenSize(kDesktopSize)) << "the screen is at " << CurrentScreenSize();
+    ASSERT_TRUE(run.Ended());
+    EXPECT_EQ(run.ExitCode(), 0u);
+}
+
 // A script reads ResoLaunch's output through a pipe: the pipe ends with
 // ResoLaunch, not with the game, also when a console launcher starts it.
 TEST_F(CommandLine, AScriptReadingTheOutputSeesItsEndWhileTheGameRuns) {

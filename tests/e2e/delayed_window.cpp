@@ -22,6 +22,9 @@
 //                  MS after the window is shown, centre it on the screen, as
 //                  games that place their own window do
 //
+// A WM_APP posted to the window centres it at once, as a game that answers a
+// key does: a test then knows the moment of the game's own move.
+//
 // Options are read first from "<program name>.options" beside the program
 // (same syntax, when that file exists), then from the command line, which
 // wins. So a copy of the program can be given options without arguments.
@@ -167,8 +170,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         }
         break;
     }
+    case WM_APP:
     case WM_TIMER:
-        if (wParam == kMoveTimer) {
+        if (message == WM_APP || wParam == kMoveTimer) {
             ::KillTimer(window, kMoveTimer);
             RECT rect{};
             ::GetWindowRect(window, &rect);

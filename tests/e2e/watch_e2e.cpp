@@ -59,7 +59,10 @@ TEST_F(WatchedLaunch, TheRealWindowAfterASplashEndsAtXY) {
     EXPECT_TRUE(WaitForPlacedTarget(kGameTitle, report_));
 }
 
+// The pointer rests where the window centres to: Wine then takes the move for
+// input (GetLastInputInfo), though no hand touched anything.
 TEST_F(WatchedLaunch, AWindowThatCentresItselfGoesBackToXY) {
+    ASSERT_TRUE(::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2));
     ASSERT_TRUE(LaunchGame(L"--delay 300 --move-after 300"));
     ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_));
     // The report lists every move: the placement, the game's own, and the one back.
@@ -75,6 +78,26 @@ TEST_F(WatchedLaunch, AWindowThatCentresItselfGoesBackToXY) {
     };
     EXPECT_TRUE(WaitUntil(backAfterOwnMove, kSlowStateTimeout))
         << "the window is at (" << RectOf(GameWindow()).left << "," << RectOf(GameWindow()).top << ")";
+}
+
+TEST_F(WatchedLaunch, AKeyPressedJustBeforeTheGamesOwnMoveLeavesTheWindowWhereTheGamePutIt) {
+    ASSERT_TRUE(::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2));
+    ASSERT_TRUE(LaunchGame(L"--delay 300"));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_, &window));
+    ASSERT_TRUE(app_.WaitUntilPostedHandled());
+
+    // Shift, down and up, then the game centres its window as it would on a key.
+    INPUT keys[2]{};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_SHIFT;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+    ASSERT_TRUE(::PostMessageW(window, WM_APP, 0, 0));
+    ASSERT_TRUE(WaitUntil([&] { return RectOf(window).left != kX; })) << "the game did not move its window";
+    const RECT centred = RectOf(window);
+    EXPECT_FALSE(WaitUntil([&] { return RectOf(window).left != centred.left; }, 2s))
+        << "the window was moved to (" << RectOf(window).left << "," << RectOf(window).top << ")";
 }
 
 TEST_F(WatchedLaunch, WhereTheUserDragsThePlacedWindowItStays) {

@@ -8,6 +8,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/desktop.h"
@@ -107,6 +108,8 @@ public:
         }
         return clock() - *lastInputAt;
     }
+    std::optional<ScreenPoint> PointerPosition() override { return pointer; }
+    bool KeyOrButtonPressedSinceAsked() override { return std::exchange(keyPressed, false); }
 
     std::map<WindowHandle, Window> windows;
     std::vector<WindowHandle> order;
@@ -118,6 +121,8 @@ public:
     WindowRect monitor{0, 0, 1024, 768};
     std::set<WindowHandle> inMoveSize;
     std::optional<std::chrono::milliseconds> lastInputAt;
+    ScreenPoint pointer{512, 384};
+    bool keyPressed = false;  // since the last time it was asked
     std::function<std::chrono::milliseconds()> clock;
 
 private:
