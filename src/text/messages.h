@@ -13,6 +13,8 @@ inline constexpr const wchar_t* kRestartNeededMessage = L"設定を有効にす�
 inline constexpr const wchar_t* kSwitchFailedMessage = L"解像度変更に失敗しました。(ToT)";
 inline constexpr const wchar_t* kRestoreFailedMessage = L"解像度を戻せませんでした。(ToT)";
 
+inline constexpr const wchar_t* kUrlWithBadCharacterMessage = L"URL に \" や制御文字は使えません。";
+
 inline constexpr const wchar_t* kNoProgramMessage = L"実行ファイル名を入力して下さい。";
 inline constexpr const wchar_t* kShortcutMadeMessage = L"ショートカットを作成しました。";
 inline constexpr const wchar_t* kShortcutFailedMessage = L"ショートカットを作成できませんでした。(ToT)";
