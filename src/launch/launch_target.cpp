@@ -1,6 +1,8 @@
 #include "launch/launch_target.h"
 
 #include "base/ignoring_case.h"
+#include "settings/options_file.h"
+#include "settings/utf8.h"
 #include "text/messages.h"
 
 namespace resolaunch {
@@ -92,6 +94,17 @@ LaunchTarget DecideLaunchTarget(std::wstring_view typed, ExistingFiles& files) {
         }
     }
     return {LaunchTarget::Kind::CommandText, std::wstring(typed), {}};
+}
+
+std::optional<std::wstring> UrlOfInternetShortcut(std::string_view bytes, AnsiCodec& codec) {
+    const std::optional<std::string> url = ReadIniValue(bytes, "InternetShortcut", "URL");
+    if (!url || url->empty()) {
+        return std::nullopt;
+    }
+    if (std::optional<std::wstring> text = DecodeUtf8(*url)) {
+        return text;
+    }
+    return codec.Decode(*url);
 }
 
 std::optional<std::wstring> UrlRefusal(std::wstring_view url) {

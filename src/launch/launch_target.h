@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ansi_codec.h"
 #include "platform/existing_files.h"
 
 namespace resolaunch {
@@ -29,6 +30,11 @@ struct LaunchTarget {
 // ".", beginning with a letter, so that "C:\..." never is one); else the
 // text as it stands, a file or a command line.
 LaunchTarget DecideLaunchTarget(std::wstring_view typed, ExistingFiles& files);
+
+// The URL a .url file holds: URL= of its [InternetShortcut] section, in
+// UTF-8 or UTF-16 when it reads as such, else in the ANSI code page; nothing
+// when the file holds no URL.
+std::optional<std::wstring> UrlOfInternetShortcut(std::string_view bytes, AnsiCodec& codec);
 
 // Whether the text begins with a URL's scheme and holds more after it.
 bool IsUrl(std::wstring_view text);

@@ -80,7 +80,7 @@ struct OptionPlace {
     std::size_t sectionEnd = 0;  // after the section's last line that is not blank
 };
 
-OptionPlace FindOption(const std::vector<IniLine>& lines, std::string_view name) {
+OptionPlace FindOption(const std::vector<IniLine>& lines, std::string_view sectionName, std::string_view name) {
     OptionPlace place;
     place.sectionEnd = lines.size();
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -88,7 +88,7 @@ OptionPlace FindOption(const std::vector<IniLine>& lines, std::string_view name)
             if (place.header) {
                 break;
             }
-            if (SameName(*section, "Options")) {
+            if (SameName(*section, sectionName)) {
                 place.header = i;
                 place.sectionEnd = i + 1;
             }
@@ -144,10 +144,10 @@ IniText TextOf(std::string_view bytes) {
 
 }  // namespace
 
-std::optional<std::string> ReadOption(std::string_view bytes, std::string_view name) {
+std::optional<std::string> ReadIniValue(std::string_view bytes, std::string_view section, std::string_view name) {
     const IniText ini = TextOf(bytes);
     const std::vector<IniLine> lines = LinesOf(ini.text);
-    const OptionPlace place = FindOption(lines, name);
+    const OptionPlace place = FindOption(lines, section, name);
     if (!place.key) {
         return std::nullopt;
     }
@@ -155,11 +155,15 @@ std::optional<std::string> ReadOption(std::string_view bytes, std::string_view n
     return std::string(Trimmed(text.substr(text.find('=') + 1)));
 }
 
+std::optional<std::string> ReadOption(std::string_view bytes, std::string_view name) {
+    return ReadIniValue(bytes, "Options", name);
+}
+
 std::string WithOption(std::string_view bytes, std::string_view name, std::optional<std::string_view> value) {
     const IniText ini = TextOf(bytes);
     std::vector<IniLine> lines = LinesOf(ini.text);
     const std::string setting = value ? std::string(name) + "=" + std::string(*value) : std::string();
-    const OptionPlace place = FindOption(lines, name);
+    const OptionPlace place = FindOption(lines, "Options", name);
     const std::string_view newLine =
         place.header && !lines[*place.header].ending.empty() ? lines[*place.header].ending : "\r\n";
     if (place.key) {

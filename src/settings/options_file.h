@@ -22,8 +22,10 @@ inline constexpr const wchar_t* kOptionsFileName = L"ResoLaunch.ini";
 bool ParseRestoreWhenProgramEnds(std::string_view bytes);
 std::string FormatOptionsFile(bool restoreWhenProgramEnds);
 
-// The value of `name` in the first [Options] section, trimmed; nothing when
-// the section holds no such line.
+// The value of `name` in the first section of that name, trimmed; nothing
+// when the section holds no such line. Of any ini file: a .url file's too.
+std::optional<std::string> ReadIniValue(std::string_view bytes, std::string_view section, std::string_view name);
+// The same in the [Options] section.
 std::optional<std::string> ReadOption(std::string_view bytes, std::string_view name);
 // The file with `name` in [Options] set to `value` (its first line replaced,
 // else one added to the section, else the section added), or its first line

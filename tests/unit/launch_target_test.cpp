@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "fake_ansi_codec.h"
 #include "launch/launch_target.h"
 
 namespace resolaunch {
@@ -39,7 +40,7 @@ TEST(LaunchTarget, ALinkThenAUrlFileThenAUrlThenAnythingElseAsTyped) {
         {L"", {Kind::CommandText, L"", L""}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(DecideLaunchTarget(c.typed, files), c.decided) << testing::PrintToString(std::wstring(c.typed));
+        EXPECT_EQ(DecideLaunchTarget(c.typed, files), c.decided) << ::testing::PrintToString(std::wstring(c.typed));
     }
 }
 
@@ -55,8 +56,21 @@ TEST(LaunchTarget, AUrlWithAQuoteOrAControlCharacterIsRefused) {
     EXPECT_EQ(UrlRefusal(L"steam://rungameid/70"), std::nullopt);
     EXPECT_EQ(UrlRefusal(L"https://例え.jp/ゲーム?a=1&b=2"), std::nullopt);
     for (const wchar_t* url : {L"steam://run\" -evil", L"steam://run\tx", L"steam://run\nx", L"steam://run\x7F"}) {
-        EXPECT_EQ(UrlRefusal(url), L"URL に \" や制御文字は使えません。") << testing::PrintToString(std::wstring(url));
+        EXPECT_EQ(UrlRefusal(url), L"URL に \" や制御文字は使えません。") << ::testing::PrintToString(std::wstring(url));
     }
+}
+
+TEST(LaunchTarget, AUrlFileGivesTheUrlOfItsInternetShortcutSection) {
+    testing::Cp932Codec codec;
+    EXPECT_EQ(UrlOfInternetShortcut("[{000214A0-0000-0000-C000-000000000046}]\r\nProp3=19,0\r\n"
+                                    "[InternetShortcut]\r\nIDList=\r\nURL=steam://rungameid/70\r\nIconIndex=0\r\n",
+                                    codec),
+              L"steam://rungameid/70");
+    EXPECT_EQ(UrlOfInternetShortcut("[internetshortcut]\nurl = https://\x83\x51\x81\x5B\x83\x80/\n", codec),
+              L"https://ゲーム/")
+        << "the ANSI code page";
+    EXPECT_EQ(UrlOfInternetShortcut("[Other]\r\nURL=x://y\r\n", codec), std::nullopt);
+    EXPECT_EQ(UrlOfInternetShortcut("[InternetShortcut]\r\nURL=\r\n", codec), std::nullopt);
 }
 
 TEST(LaunchTarget, AUrlsShortcutIsNamedAfterItsLastPathSegment) {
