@@ -42,7 +42,8 @@ std::optional<LaunchTarget> ShellLinkAtStart(std::wstring_view text, ExistingFil
             return std::nullopt;
         }
         const std::wstring_view rest = close == std::wstring_view::npos ? std::wstring_view() : text.substr(close + 1);
-        return LaunchTarget{LaunchTarget::Kind::ShellLink, std::wstring(name), std::wstring(WithoutLeadingBlanks(rest))};
+        return LaunchTarget{LaunchTarget::Kind::ShellLink, std::wstring(name),
+                            std::wstring(WithoutLeadingBlanks(rest))};
     }
     for (std::size_t end = 0;;) {
         end = text.find_first_of(kBlanks, end);
@@ -61,7 +62,9 @@ std::optional<LaunchTarget> ShellLinkAtStart(std::wstring_view text, ExistingFil
 bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
 
 // Characters no file name may hold, and control characters.
-bool IsBadInFileName(wchar_t c) { return c < 0x20 || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos; }
+bool IsBadInFileName(wchar_t c) {
+    return c < 0x20 || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos;
+}
 
 }  // namespace
 

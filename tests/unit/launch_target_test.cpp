@@ -56,7 +56,8 @@ TEST(LaunchTarget, AUrlWithAQuoteOrAControlCharacterIsRefused) {
     EXPECT_EQ(UrlRefusal(L"steam://rungameid/70"), std::nullopt);
     EXPECT_EQ(UrlRefusal(L"https://例え.jp/ゲーム?a=1&b=2"), std::nullopt);
     for (const wchar_t* url : {L"steam://run\" -evil", L"steam://run\tx", L"steam://run\nx", L"steam://run\x7F"}) {
-        EXPECT_EQ(UrlRefusal(url), L"URL に \" や制御文字は使えません。") << ::testing::PrintToString(std::wstring(url));
+        EXPECT_EQ(UrlRefusal(url), L"URL に \" や制御文字は使えません。")
+            << ::testing::PrintToString(std::wstring(url));
     }
 }
 

@@ -98,7 +98,8 @@ TEST(OptionsFile, AUtf16FileIsReadAndWrittenInUtf16) {
     EXPECT_EQ(ReadOption(before, "Display"), "\xE8\xA1\xA8");
     EXPECT_EQ(WithOption(before, "RestoreWhenProgramEnds", "1"),
               utf16(u"; \xD800 \U0001F600 \u8868\r\n[Options]\r\nDisplay=\u8868\r\nRestoreWhenProgramEnds=1\r\n"));
-    EXPECT_EQ(WithOption(before + "\x41", "Display", std::nullopt), utf16(u"; \xD800 \U0001F600 \u8868\r\n[Options]\r\n") + "\x41")
+    EXPECT_EQ(WithOption(before + "\x41", "Display", std::nullopt),
+              utf16(u"; \xD800 \U0001F600 \u8868\r\n[Options]\r\n") + "\x41")
         << "an odd last byte stays last";
 }
 
