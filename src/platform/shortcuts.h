@@ -16,7 +16,19 @@ struct ShortcutLink {
     friend bool operator==(const ShortcutLink&, const ShortcutLink&) = default;
 };
 
-// Shortcut files on the user's desktop.
+// What a .lnk file starts, as read.
+struct ShortcutRead {
+    std::wstring target;  // the file it starts; empty for a link to no file (a store app, a URL)
+    std::wstring arguments;
+    std::wstring workingFolder;
+    // Only the shell can open it: a link to no file, an advertised link (an
+    // installer's), or one marked to run as administrator.
+    bool opensThroughShell = false;
+
+    friend bool operator==(const ShortcutRead&, const ShortcutRead&) = default;
+};
+
+// Shortcut files: those made on the user's desktop, and those read to start.
 class Shortcuts {
 public:
     virtual ~Shortcuts() = default;
@@ -29,6 +41,9 @@ public:
     virtual bool Exists(const std::wstring& path) = 0;
     // Writes the shortcut file; the system's reason when it could not.
     virtual std::optional<std::wstring> Save(const std::wstring& path, const ShortcutLink& link) = 0;
+    // Reads a .lnk file without any UI and without looking for a target that
+    // has moved; nothing when it cannot be read.
+    virtual std::optional<ShortcutRead> Read(const std::wstring& path) = 0;
 };
 
 }  // namespace resolaunch

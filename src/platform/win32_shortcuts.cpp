@@ -5,8 +5,10 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cwchar>
 #include <memory>
 
+#include "platform/file_system.h"
 #include "platform/win32_error_text.h"
 #include "platform/win32_system_function.h"
 
@@ -67,6 +69,17 @@ private:
 
 std::wstring Reason(HRESULT result) { return SystemErrorText(static_cast<DWORD>(result)); }
 
+// One of IShellLinkW's texts, read into a buffer of the longest path.
+template <typename Read>
+std::optional<std::wstring> LinkText(Read read) {
+    std::wstring text(kLongestPath, L'\0');
+    if (FAILED(read(text.data(), static_cast<int>(text.size())))) {
+        return std::nullopt;
+    }
+    text.resize(std::wcslen(text.c_str()));
+    return text;
+}
+
 }  // namespace
 
 Shortcuts::Folder Win32Shortcuts::DesktopFolder() {
@@ -124,6 +137,51 @@ std::optional<std::wstring> Win32Shortcuts::Save(const std::wstring& path, const
         return Reason(result);
     }
     return std::nullopt;
+}
+
+std::optional<ShortcutRead> Win32Shortcuts::Read(const std::wstring& path) {
+    const Ole& ole = OleFunctions();
+    if (!ole.Loaded()) {
+        return std::nullopt;
+    }
+    const ComScope com(ole);
+    if (!com.Usable()) {
+        return std::nullopt;
+    }
+    IShellLinkW* created = nullptr;
+    if (FAILED(ole.createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&created)))) {
+        return std::nullopt;
+    }
+    const ComPointer<IShellLinkW> shellLink(created);
+    IPersistFile* file = nullptr;
+    if (FAILED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        return std::nullopt;
+    }
+    const ComPointer<IPersistFile> persist(file);
+    // Loading resolves nothing: no search for a moved target, no UI (IShellLinkW::Resolve is never called).
+    if (FAILED(persist->Load(path.c_str(), STGM_READ))) {
+        return std::nullopt;
+    }
+    const std::optional<std::wstring> target =
+        LinkText([&](wchar_t* text, int size) { return shellLink->GetPath(text, size, nullptr, 0); });
+    const std::optional<std::wstring> arguments =
+        LinkText([&](wchar_t* text, int size) { return shellLink->GetArguments(text, size); });
+    const std::optional<std::wstring> folder =
+        LinkText([&](wchar_t* text, int size) { return shellLink->GetWorkingDirectory(text, size); });
+    // GetPath answers S_FALSE with an empty path for a link to no file.
+    ShortcutRead read{target.value_or(std::wstring()), arguments.value_or(std::wstring()),
+                      folder.value_or(std::wstring()), false};
+    DWORD flags = 0;
+    IShellLinkDataList* dataList = nullptr;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IShellLinkDataList, reinterpret_cast<void**>(&dataList)))) {
+        const ComPointer<IShellLinkDataList> data(dataList);
+        if (FAILED(data->GetFlags(&flags))) {
+            flags = 0;
+        }
+    }
+    read.opensThroughShell = read.target.empty() || (flags & (SLDF_HAS_DARWINID | SLDF_RUNAS_USER)) != 0;
+    return read;
 }
 
 }  // namespace resolaunch

@@ -23,11 +23,16 @@ public:
         saved[path] = link;
         return std::nullopt;
     }
+    std::optional<ShortcutRead> Read(const std::wstring& path) override {
+        const auto found = links.find(path);
+        return found != links.end() ? std::optional<ShortcutRead>(found->second) : std::nullopt;
+    }
 
     std::optional<std::wstring> desktop = L"C:\\Users\\player\\Desktop";
     std::set<std::wstring> taken;  // files there already
     std::optional<std::wstring> saveFailure;
     std::map<std::wstring, ShortcutLink> saved;
+    std::map<std::wstring, ShortcutRead> links;  // what Read finds
 };
 
 }  // namespace resolaunch::testing
