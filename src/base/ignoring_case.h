@@ -18,4 +18,8 @@ inline bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view pre
     return text.size() >= prefix.size() && EqualIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
+inline bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view suffix) {
+    return text.size() >= suffix.size() && EqualIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
 }  // namespace resolaunch

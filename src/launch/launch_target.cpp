@@ -23,35 +23,31 @@ std::wstring_view WithoutLeadingBlanks(std::wstring_view text) {
     return start == std::wstring_view::npos ? std::wstring_view() : text.substr(start);
 }
 
-bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view suffix) {
-    return text.size() > suffix.size() && EqualIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
 bool IsExistingFileOf(ExistingFiles& files, std::wstring_view path, std::wstring_view extension) {
-    return EndsWithIgnoringCase(path, extension) && files.IsExistingFile(std::wstring(path));
+    return path.size() > extension.size() && EndsWithIgnoringCase(path, extension) &&
+           files.IsExistingFile(std::wstring(path));
 }
 
 // An existing .lnk file at the start of the text: a quoted path, else the
 // shortest run of words that names one; the rest are its arguments.
 std::optional<LaunchTarget> ShellLinkAtStart(std::wstring_view text, ExistingFiles& files) {
     constexpr std::wstring_view kLink = L".lnk";
+    const auto link = [](std::wstring_view name, std::wstring_view rest) {
+        return LaunchTarget{LaunchTarget::Kind::ShellLink, std::wstring(name), std::wstring(WithoutLeadingBlanks(rest))};
+    };
     if (text.front() == L'"') {
         const std::size_t close = text.find(L'"', 1);
         const std::wstring_view name = text.substr(1, close == std::wstring_view::npos ? close : close - 1);
         if (!IsExistingFileOf(files, name, kLink)) {
             return std::nullopt;
         }
-        const std::wstring_view rest = close == std::wstring_view::npos ? std::wstring_view() : text.substr(close + 1);
-        return LaunchTarget{LaunchTarget::Kind::ShellLink, std::wstring(name),
-                            std::wstring(WithoutLeadingBlanks(rest))};
+        return link(name, close == std::wstring_view::npos ? std::wstring_view() : text.substr(close + 1));
     }
     for (std::size_t end = 0;;) {
         end = text.find_first_of(kBlanks, end);
         const std::wstring_view candidate = text.substr(0, end);
         if (IsExistingFileOf(files, candidate, kLink)) {
-            const std::wstring_view rest = end == std::wstring_view::npos ? std::wstring_view() : text.substr(end);
-            return LaunchTarget{LaunchTarget::Kind::ShellLink, std::wstring(candidate),
-                                std::wstring(WithoutLeadingBlanks(rest))};
+            return link(candidate, end == std::wstring_view::npos ? std::wstring_view() : text.substr(end));
         }
         if (end == std::wstring_view::npos || (end = text.find_first_not_of(kBlanks, end)) == std::wstring_view::npos) {
             return std::nullopt;
