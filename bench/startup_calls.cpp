@@ -83,10 +83,11 @@ std::string Report(const char* driver, DisplaySettings& display) {
     testing::FakeLoop loop;
     testing::FakeLauncher launcher(controls.changes, loop);
     testing::FakeShortcuts shortcutFiles;
-    ShortcutMaker shortcuts(launcher, files, shortcutFiles);
+    ShortcutMaker shortcuts(launcher, files, shortcutFiles, files);
     testing::FakeDisplays displays;  // no ResoLaunch.ini: the primary, never asked
-    Form1 form(controls, messages,
-               FormServices{module, displays, settings, options, desktop, launcher, launcher, loop.ticker, shortcuts});
+    const LaunchServices launch{{launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop,
+                                loop.ticker};
+    Form1 form(controls, messages, FormServices{module, displays, settings, options, launch, shortcuts});
     const Clock::time_point start = Clock::now();
     form.Form_Load();
     const Clock::duration total = Clock::now() - start;

@@ -7,10 +7,13 @@
 #include "platform/win32_display_settings.h"
 #include "platform/win32_displays.h"
 #include "platform/win32_file_system.h"
-#include "platform/win32_launcher.h"
+#include "platform/win32_launch_follower.h"
 #include "platform/win32_message_loop.h"
+#include "platform/win32_process_facts.h"
+#include "platform/win32_program_starter.h"
 #include "platform/win32_shortcuts.h"
 #include "platform/win32_std_streams.h"
+#include "platform/win32_url_handlers.h"
 #include "settings/options_file.h"
 #include "settings/settings_store.h"
 #include "window/form1.h"
@@ -27,20 +30,24 @@ int RunWindow(HINSTANCE instance) {
     SettingsStore settings(files, ansi);
     OptionsStore options(files);
     Win32Desktop desktop;
-    Win32Launcher launcher;
+    Win32ProgramStarter starter;
+    Win32ProcessFacts facts;
+    Win32LaunchFollower follower;
+    Win32UrlHandlers urlHandlers;
     Win32Clock clock;
     LoopTicker ticker(clock);
     Win32Shortcuts shortcutFiles;
-    ShortcutMaker shortcuts(launcher, files, shortcutFiles);
+    ShortcutMaker shortcuts(starter, files, shortcutFiles, files);
 
     Win32Displays displays;
     MainWindow window(instance);
-    Form1 form(window, window,
-               FormServices{module1, displays, settings, options, desktop, launcher, launcher, ticker, shortcuts});
+    const LaunchServices launch{{starter, files, shortcutFiles, files, ansi, urlHandlers}, facts, follower, desktop,
+                                ticker};
+    Form1 form(window, window, FormServices{module1, displays, settings, options, launch, shortcuts});
     if (!window.Create(form)) {
         return 1;
     }
-    launcher.ReportEndsTo(window.Handle(), MainWindow::kLaunchEndedMessage);
+    follower.ReportEndsTo(window.Handle(), MainWindow::kLaunchEndedMessage);
     return RunMessageLoop(window.Handle(), ticker);
 }
 
@@ -49,18 +56,24 @@ int RunCommand(const ParsedCommandLine& commandLine) {
     Win32DisplaySettings display;
     Module1 module1(display);
     Win32Desktop desktop;
-    Win32Launcher launcher;
+    Win32ProgramStarter starter;
+    Win32ProcessFacts facts;
+    Win32LaunchFollower follower;
+    Win32UrlHandlers urlHandlers;
+    Win32FileSystem files;
+    Win32Shortcuts shortcutFiles;
     Win32Clock clock;
     LoopTicker ticker(clock);
     // The same loop as the window's, on this thread's queue, without a window.
     Win32MessageLoop loop(ticker, MainWindow::kLaunchEndedMessage);
-    launcher.ReportEndsTo(nullptr, MainWindow::kLaunchEndedMessage);
+    follower.ReportEndsTo(nullptr, MainWindow::kLaunchEndedMessage);
     Win32StdStreams streams;
     Win32AnsiCodec ansi;
     CommandOutput output(streams, ansi);
     Win32Displays displays;
-    return RunCommandLine(commandLine,
-                          CommandServices{module1, displays, desktop, launcher, launcher, ticker, loop, output});
+    const LaunchServices launch{{starter, files, shortcutFiles, files, ansi, urlHandlers}, facts, follower, desktop,
+                                ticker};
+    return RunCommandLine(commandLine, CommandServices{module1, displays, launch, loop, output});
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
 
     std::vector<std::wstring> arguments;  // as read, up to the program
     std::vector<std::wstring> seen;       // the options given, by name
-    std::optional<std::wstring> xArgument, yArgument, restoreOnExitArgument, displayArgument;
+    std::optional<std::wstring> xArgument, yArgument, restoreOnExitArgument, displayArgument, waitForArgument;
     Alone alone = Alone::None;
     std::size_t aloneAt = 0;
 
@@ -128,9 +128,9 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
         const std::size_t equals = text.find(L'=');
         const std::wstring name = text.substr(0, equals == std::wstring::npos ? text.size() : equals + 1);
         const std::wstring value = equals == std::wstring::npos ? std::wstring() : text.substr(equals + 1);
-        static constexpr std::array<const wchar_t*, 12> kNames = {
-            L"--mode=", L"--x=", L"--y=", L"--restore-on-exit", L"--restore", L"--list",
-            L"--help",  L"/?",   L"-?",   L"-h",                L"--version", L"--display="};
+        static constexpr std::array<const wchar_t*, 13> kNames = {
+            L"--mode=", L"--x=", L"--y=", L"--restore-on-exit", L"--restore", L"--list",      L"--help",
+            L"/?",      L"-?",   L"-h",   L"--version",         L"--display=", L"--wait-for="};
         if (std::find(kNames.begin(), kNames.end(), name) == kNames.end()) {
             return CommandLineError{text, CommandLineFault::UnknownOption};
         }
@@ -157,6 +157,12 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
             }
             request.display = value;
             displayArgument = text;
+        } else if (name == L"--wait-for=") {
+            if (value.empty()) {
+                return CommandLineError{text, CommandLineFault::BadValue};
+            }
+            request.waitFor = value;
+            waitForArgument = text;
         } else if (name == L"--restore-on-exit") {
             request.restoreOnExit = true;
             restoreOnExitArgument = text;
@@ -192,8 +198,12 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
     if (xArgument.has_value() != yArgument.has_value()) {
         return CommandLineError{xArgument ? *xArgument : *yArgument, CommandLineFault::XWithoutY};
     }
-    if (!request.program && (xArgument || restoreOnExitArgument)) {
-        return CommandLineError{xArgument ? *xArgument : *restoreOnExitArgument, CommandLineFault::NoProgram};
+    if (!request.program) {
+        for (const std::optional<std::wstring>* needsProgram : {&xArgument, &restoreOnExitArgument, &waitForArgument}) {
+            if (*needsProgram) {
+                return CommandLineError{**needsProgram, CommandLineFault::NoProgram};
+            }
+        }
     }
     if (restoreOnExitArgument && !request.mode) {
         return CommandLineError{*restoreOnExitArgument, CommandLineFault::RestoreWithoutMode};
@@ -238,7 +248,8 @@ std::wstring ProgramVersionLine() { return std::wstring(L"ResoLaunch ") + kResoL
 std::wstring CommandLineUsage() {
     return ProgramVersionLine() + L"\r\n"
            L"使い方:\r\n"
-           L"  ResoLaunch.exe [--display=ディスプレイ] [--mode=幅x高さ[x色数][@リフレッシュレート]] [--x=X --y=Y] [--restore-on-exit] [--] [プログラム [引数...]]\r\n"
+           L"  ResoLaunch.exe [--display=ディスプレイ] [--mode=幅x高さ[x色数][@リフレッシュレート]] [--x=X --y=Y]\r\n"
+           L"                 [--restore-on-exit] [--wait-for=名前] [--] [プログラム [引数...]]\r\n"
            L"  ResoLaunch.exe --restore\r\n"
            L"  ResoLaunch.exe --list [--display=ディスプレイ]\r\n"
            L"  ResoLaunch.exe --help\r\n"
@@ -250,7 +261,11 @@ std::wstring CommandLineUsage() {
            L"                         省くと、一覧にあれば Windows に保存されている周波数になります。\r\n"
            L"  --x=X --y=Y            起動したプログラムのウィンドウをその位置へ移動します。\r\n"
            L"  --restore-on-exit      プログラムが終了したら、元の解像度に戻します (--mode と共に)。\r\n"
+           L"  --wait-for=名前        ランチャーの後に起動するゲームを待ちます: その実行ファイル名 (例: game.exe)\r\n"
+           L"                         かフル パス。ランチャーのウィンドウは移動せず、そのゲームの終了まで待ちます。\r\n"
            L"  --                     ここから後はすべて起動するプログラムとその引数です。\r\n"
+           L"  プログラム             実行ファイル、コマンドライン、ショートカット (.lnk、.url) か URL\r\n"
+           L"                         (例: steam://rungameid/70)。\r\n"
            L"  --display=ディスプレイ --mode、--x/--y、--list の対象のディスプレイ: 番号 (2)、\r\n"
            L"                         デバイス名 (\\\\.\\DISPLAY2) かモニターのデバイス パス。\r\n"
            L"                         省くとメインのディスプレイです。モニターのケーブルを別の\r\n"
@@ -260,7 +275,7 @@ std::wstring CommandLineUsage() {
            L"  --help                 この説明を表示します (/?、-?、-h も同じです)。\r\n"
            L"  --version              バージョンを表示します。\r\n"
            L"\r\n"
-           L"終了コード: 0 成功、1 再起動が必要、2 解像度を変更できなかった、3 コマンドラインの誤り、4 起動の失敗\r\n"
+           L"終了コード: 0 成功、1 再起動が必要、2 解像度を変更できなかった、3 コマンドラインの誤り、4 起動の失敗 (--wait-for のゲームが起動しなかった)\r\n"
            L"引数なしで起動すると、いつものウィンドウが開きます。\r\n";
 }
 

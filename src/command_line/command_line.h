@@ -29,6 +29,8 @@ struct CommandLineRequest {
     std::optional<std::wstring> program;
     // --display=: the display --mode, --x/--y and --list are about, as typed.
     std::optional<std::wstring> display;
+    // --wait-for=: the program to wait for, as typed; empty without it.
+    std::wstring waitFor;
 
     friend bool operator==(const CommandLineRequest&, const CommandLineRequest&) = default;
 };
@@ -39,7 +41,7 @@ enum class CommandLineFault {
     RepeatedOption,
     BadValue,
     XWithoutY,            // --x without --y, or the reverse
-    NoProgram,            // --x/--y or --restore-on-exit without a program
+    NoProgram,            // --x/--y, --restore-on-exit or --wait-for without a program
     RestoreWithoutMode,   // --restore-on-exit without --mode
     NothingToDo,          // neither --mode nor a program
     NotAlone,             // an option that stands alone, with anything else
@@ -57,7 +59,8 @@ using ParsedCommandLine = std::variant<CommandLineRequest, CommandLineError>;
 
 // Reads ResoLaunch's own command line, as the system hands it over (the
 // program's own name first):
-//   [--display=D] [--mode=WxH[xBITS][@HZ]] [--x=N --y=N] [--restore-on-exit] [--] [PROGRAM [ARGUMENTS...]]
+//   [--display=D] [--mode=WxH[xBITS][@HZ]] [--x=N --y=N] [--restore-on-exit] [--wait-for=NAME]
+//   [--] [PROGRAM [ARGUMENTS...]]
 //   --restore | --list [--display=D] | --help (/?, -?, -h) | --version
 // Options are exactly these, in lower case, each at most once, before the
 // program. The program is the rest of the line from the first argument that

@@ -16,8 +16,7 @@ public:
     CommandRun(const CommandLineRequest& request, const CommandServices& services)
         : request_(request), modes_(services.modes), displays_(services.displays), loop_(services.loop),
           output_(services.output),
-          launch_(services.starter, services.families, services.desktop, services.ticker, services.modes,
-                  services.displays, restoreOnEnd_) {}
+          launch_(services.launch, services.modes, services.displays, restoreOnEnd_) {}
 
     int Run() {
         if (request_.display) {
@@ -106,6 +105,7 @@ private:
         // No window of the program's own: nothing to place, not the foreground's.
         LaunchRequest request{program, position, false, 0};
         request.findWindowToFollow = request_.restoreOnExit;
+        request.waitFor = request_.waitFor;
         if (!displayDevice_.empty()) {
             request.origin = [this] { return DisplayOrigin(displays_, displayDevice_); };
         }
@@ -122,6 +122,11 @@ private:
         }
         if (waitOver->failure) {
             std::rethrow_exception(waitOver->failure);
+        }
+        if (waitOver->waitedForMissing) {
+            CheckRestore(launch_.UndoSwitch());
+            Fail(WaitedForProgramMissingMessage(request_.waitFor), kExitStartFailed);
+            return;
         }
         if (request_.restoreOnExit) {
             std::optional<LaunchId> ended;

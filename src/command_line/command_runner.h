@@ -2,13 +2,10 @@
 
 #include "command_line/command_line.h"
 #include "command_line/command_output.h"
+#include "flows/launch_flow.h"
 #include "modes/module1.h"
 #include "platform/displays.h"
-#include "platform/desktop.h"
-#include "platform/launch_family.h"
-#include "platform/loop_ticker.h"
 #include "platform/message_loop.h"
-#include "platform/program_starter.h"
 
 namespace resolaunch {
 
@@ -18,16 +15,13 @@ enum ExitCode : int {
     kExitRestartNeeded = 1,  // the mode takes effect after a restart
     kExitDisplayFailed = 2,  // a switch or restore the system refused
     kExitBadCommandLine = 3,
-    kExitStartFailed = 4,
+    kExitStartFailed = 4,  // also: the program named by --wait-for did not start in time
 };
 
 struct CommandServices {
     Module1& modes;
     Displays& displays;
-    Desktop& desktop;
-    ProgramStarter& starter;
-    LaunchFamilies& families;
-    LoopTicker& ticker;
+    LaunchServices launch;
     MessageLoop& loop;  // the thread's, with no window
     CommandOutput& output;
 };

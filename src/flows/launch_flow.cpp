@@ -4,6 +4,7 @@
 
 #include "flows/mode_switch.h"
 #include "follow/placement.h"
+#include "platform/file_path.h"
 
 namespace resolaunch {
 
@@ -13,27 +14,63 @@ StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(
     const bool lookForWindow = request.position || request.findWindowToFollow;
     const std::vector<WindowHandle> listed =
         lookForWindow ? desktop_.TopLevelWindows() : std::vector<WindowHandle>();
-    const StartOutcome outcome = starter_.Start(request.command);
-    if (!outcome.started) {
-        return outcome;
+    TargetStart start = StartLaunchTarget(request.command, start_);
+    if (!start.started.processes) {
+        return {false, start.started.failureReason, 0};
     }
+    // The earlier launch is let go only now: a start that fails changes nothing.
+    follower_.Stop();
     ticker_.Cancel();
     watch_.reset();
     watchOver_ = nullptr;
-    restoreOnEnd_.Launched(outcome.launch);
+    latest_.Started(++launches_, std::move(start.started.processes));
     request_ = request;
-    launch_ = outcome.launch;
-    known_ = LaunchWindows{request.ownWindow, outcome.program, {listed.begin(), listed.end()}, {}};
+    fromUrl_ = start.fromUrl;
+    known_ = LaunchWindows{request.ownWindow, start.started.program, {listed.begin(), listed.end()}, {},
+                           request.waitFor};
     placed_ = 0;
     following_ = false;
+    namedDeadline_.reset();
     waitOver_ = std::move(waitOver);
-    if (!lookForWindow) {
+    if (!request.waitFor.empty()) {
+        LookForNamedProgram();
+    } else {
+        WaitForWindow();
+    }
+    return {true, std::wstring(), launches_};
+}
+
+// A program waited for by name: a process of it started after the press, in
+// the launch's family or not, while the family lives and a while after.
+void LaunchFlow::LookForNamedProgram() {
+    for (const uint32_t process : facts_.ProcessesNamed(FileNameOf(request_.waitFor))) {
+        if (latest_.StartedAfterLaunch(process) && IsProgramNamed(latest_.ImagePathOf(process), request_.waitFor)) {
+            WaitForWindow();
+            return;
+        }
+    }
+    const std::chrono::milliseconds now = ticker_.Now();
+    if (!namedDeadline_ && latest_.Family().ended) {
+        namedDeadline_ = now + kNamedProgramWaitAfterFamily;
+    }
+    if (namedDeadline_ && now >= *namedDeadline_) {
+        LaunchWaitOver over;
+        over.waitedForMissing = true;
+        Finish(over, std::nullopt);
+        return;
+    }
+    const std::chrono::milliseconds next =
+        namedDeadline_ ? std::min(kNamedProgramPoll, *namedDeadline_ - now) : kNamedProgramPoll;
+    ticker_.CallAfter(next, [this] { LookForNamedProgram(); });
+}
+
+void LaunchFlow::WaitForWindow() {
+    if (!request_.position && !request_.findWindowToFollow) {
         Finish({}, std::nullopt);
-        return outcome;
+        return;
     }
     deadline_ = ticker_.Now() + kProgramWindowWait;
     LookForWindow();
-    return outcome;
 }
 
 std::pair<int32_t, int32_t> LaunchFlow::TargetCorner() const {
@@ -63,7 +100,7 @@ void LaunchFlow::LookForWindow() {
     LaunchWaitOver over;
     std::optional<PlacedCorner> corner;
     try {
-        WindowHandle window = FindProgramWindow(desktop_, families_, known_);
+        WindowHandle window = FindProgramWindow(desktop_, latest_, known_);
         if (window == 0) {
             const std::chrono::milliseconds now = ticker_.Now();
             if (now < deadline_) {
@@ -71,7 +108,7 @@ void LaunchFlow::LookForWindow() {
                 return;
             }
             if (request_.foregroundFallback) {
-                window = FallbackWindow(desktop_, families_, known_);
+                window = FallbackWindow(desktop_, latest_, known_);
             }
         }
         // A window that has gone before its rectangle could be read is left alone.
@@ -92,7 +129,7 @@ void LaunchFlow::LookForWindow() {
 void LaunchFlow::Finish(const LaunchWaitOver& over, const std::optional<PlacedCorner>& corner) {
     placed_ = over.placed;
     if (over.placed != 0 && corner) {
-        watch_.emplace(desktop_, families_, known_, target_.first, target_.second, over.placed,
+        watch_.emplace(desktop_, latest_, known_, target_.first, target_.second, over.placed,
                        *corner, ticker_.Now());
         ticker_.CallAfter(kWatchPoll, [this] { Watch(); });
     }
@@ -139,15 +176,36 @@ void LaunchFlow::EndWatch() {
 
 void LaunchFlow::FollowToEnd() {
     following_ = true;
-    families_.FollowToEnd(ProcessKeepingLaunch(desktop_, families_, placed_));
+    if (LaunchProcesses* processes = latest_.Processes()) {
+        follower_.Follow(latest_.Id(), *processes, RuleToFollow());
+    }
+}
+
+FollowRule LaunchFlow::RuleToFollow() {
+    FollowRule rule;
+    if (!request_.waitFor.empty()) {
+        rule.family = false;
+        rule.named = request_.waitFor;
+        rule.keeper = placed_ != 0 ? desktop_.ProcessOf(placed_) : 0;
+        rule.descendants = true;
+    } else if (fromUrl_ && placed_ != 0) {
+        // The handler, and a store client it started, stay running after the game.
+        rule.family = false;
+        rule.keeper = desktop_.ProcessOf(placed_);
+        rule.descendants = true;
+    } else {
+        rule.keeper = ProcessKeepingLaunch(desktop_, latest_, placed_);
+    }
+    return rule;
 }
 
 std::optional<int32_t> LaunchFlow::LaunchEnded(LaunchId launch) {
-    if (launch == launch_) {
-        EndWatch();
+    if (launch == 0 || launch != latest_.Id()) {
+        return std::nullopt;  // only the latest launch counts
     }
+    EndWatch();
     const std::wstring& device = restoreOnEnd_.SwitchedDevice();
-    if (!restoreOnEnd_.TakeRestoreAtEnd(launch, modes_.CurrentDisplayModeOn(device))) {
+    if (!restoreOnEnd_.TakeRestore(modes_.CurrentDisplayModeOn(device))) {
         return std::nullopt;
     }
     return RestoreDisplays(modes_, displays_);

@@ -7,17 +7,39 @@
 #include <string>
 #include <utility>
 
+#include "follow/latest_launch.h"
 #include "follow/program_window.h"
 #include "follow/restore_on_end.h"
 #include "follow/window_watch.h"
+#include "launch/target_start.h"
 #include "modes/module1.h"
 #include "platform/desktop.h"
 #include "platform/displays.h"
-#include "platform/launch_family.h"
+#include "platform/launch_follower.h"
 #include "platform/loop_ticker.h"
-#include "platform/program_starter.h"
+#include "platform/process_facts.h"
 
 namespace resolaunch {
+
+// How long a launch waits for a program named to wait for (--wait-for)
+// once its own family has ended, and how often it looks meanwhile.
+inline constexpr std::chrono::milliseconds kNamedProgramWaitAfterFamily{120000};
+inline constexpr std::chrono::milliseconds kNamedProgramPoll{250};
+
+// What a launch takes of the platform.
+struct LaunchServices {
+    TargetStartServices start;
+    ProcessFacts& facts;
+    LaunchFollower& follower;
+    Desktop& desktop;
+    LoopTicker& ticker;
+};
+
+struct StartOutcome {
+    bool started = false;
+    std::wstring failureReason;  // when not started
+    LaunchId launch = 0;         // when started
+};
 
 struct LaunchRequest {
     std::wstring command;  // Text1, or the command line's program, as typed
@@ -33,12 +55,16 @@ struct LaunchRequest {
     // moved) when the launch's end is to be followed: the window found keeps
     // the launch running as a placed one does, after a hand-off as well.
     bool findWindowToFollow = false;
+    // The program to wait for (an executable's file name or full path); the
+    // launcher's own windows are never taken then. Empty: the started program.
+    std::wstring waitFor = {};
 };
 
 // What the wait for the started program's window came to.
 struct LaunchWaitOver {
     WindowHandle placed = 0;     // the window moved, or found when none was to be moved; 0 for none
     std::exception_ptr failure;  // the wait itself failed
+    bool waitedForMissing = false;  // the program waited for did not start in time
 };
 
 // A launch, for the window and the command line alike: start, wait for the
@@ -47,16 +73,22 @@ struct LaunchWaitOver {
 // back when that is owed.
 class LaunchFlow {
 public:
-    LaunchFlow(ProgramStarter& starter, LaunchFamilies& families, Desktop& desktop, LoopTicker& ticker,
-               Module1& modes, Displays& displays, RestoreOnEnd& restoreOnEnd)
-        : starter_(starter), families_(families), desktop_(desktop), ticker_(ticker), modes_(modes),
-          displays_(displays), restoreOnEnd_(restoreOnEnd) {}
+    LaunchFlow(const LaunchServices& services, Module1& modes, Displays& displays, RestoreOnEnd& restoreOnEnd)
+        : start_(services.start), facts_(services.facts), follower_(services.follower), desktop_(services.desktop),
+          ticker_(services.ticker), modes_(modes), displays_(displays), restoreOnEnd_(restoreOnEnd),
+          latest_(services.facts) {}
+    LaunchFlow(const LaunchFlow&) = delete;
+    LaunchFlow& operator=(const LaunchFlow&) = delete;
+    // The following stops before the launch's processes are let go.
+    ~LaunchFlow() { follower_.Stop(); }
 
-    // Starts the program. Once it has started, its window is looked for at
-    // once, then on the loop every kProgramWindowPoll for kProgramWindowWait,
-    // and placed; `waitOver` is called then (at once when nothing is to be
-    // placed), and the watch begins. A new launch ends the previous one's
-    // watch. A start that fails calls nothing and changes nothing.
+    // Starts what the request's command names (StartLaunchTarget). Once it
+    // has started, its window is looked for at once, then on the loop every
+    // kProgramWindowPoll for kProgramWindowWait, and placed; `waitOver` is
+    // called then (at once when nothing is to be placed), and the watch
+    // begins. With a program to wait for, its start is waited for first. A
+    // new launch ends the previous one's wait, watch and following. A start
+    // that fails calls nothing and changes nothing.
     StartOutcome Start(const LaunchRequest& request, std::function<void(const LaunchWaitOver&)> waitOver);
     bool Waiting() const { return static_cast<bool>(waitOver_); }
     bool Watching() const { return watch_.has_value(); }
@@ -64,9 +96,15 @@ public:
     void WhenWatchOver(std::function<void()> watchOver);
     // Ends the wait and the watch without calling back: ResoLaunch ends.
     void Cancel();
+    // The latest launch's number; 0 before the first.
+    LaunchId Latest() const { return latest_.Id(); }
 
-    // Follows the latest launch to its end, kept running by the window placed
-    // for it when a launcher handed the program over.
+    // Follows the latest launch to its end: its family, and the process of
+    // the window placed for it when a launcher handed the program over. Once
+    // a window of a launch from a URL is placed (or found), of the program
+    // waited for by name or not, only that window's process and what it
+    // starts keep it running; a program waited for by name keeps it running
+    // with every process of that name.
     void FollowToEnd();
     // A followed launch has ended: its watch is over, and the screen goes
     // back when that is owed. The restore's result when one was made.
@@ -78,23 +116,30 @@ public:
 private:
     // Where the window goes: the position from the chosen display's corner.
     std::pair<int32_t, int32_t> TargetCorner() const;
+    void LookForNamedProgram();
+    void WaitForWindow();
     void LookForWindow();
+    FollowRule RuleToFollow();
     void Finish(const LaunchWaitOver& over, const std::optional<PlacedCorner>& corner);
     void Watch();
     void EndWatch();
 
-    ProgramStarter& starter_;
-    LaunchFamilies& families_;
+    TargetStartServices start_;
+    ProcessFacts& facts_;
+    LaunchFollower& follower_;
     Desktop& desktop_;
     LoopTicker& ticker_;
     Module1& modes_;
     Displays& displays_;
     RestoreOnEnd& restoreOnEnd_;
 
+    LatestLaunch latest_;
+    LaunchId launches_ = 0;
     LaunchRequest request_;
-    LaunchId launch_ = 0;  // the latest started
+    bool fromUrl_ = false;  // the latest launch was started from a URL or a .url file
     LaunchWindows known_;
     std::chrono::milliseconds deadline_{0};
+    std::optional<std::chrono::milliseconds> namedDeadline_;  // once the family has ended
     std::pair<int32_t, int32_t> target_{0, 0};
     std::function<void(const LaunchWaitOver&)> waitOver_;  // set while waiting
     WindowHandle placed_ = 0;  // by the latest launch, or found for it when nothing was to be moved

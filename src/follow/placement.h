@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "follow/launch_families.h"
 #include "platform/desktop.h"
-#include "platform/launch_family.h"
 
 namespace resolaunch {
 

@@ -43,8 +43,12 @@ bool MayHoldHandedOverProgram(LaunchFamilies& families, uint32_t process, const 
 }  // namespace
 
 WindowHandle FindProgramWindow(Desktop& desktop, LaunchFamilies& families, const LaunchWindows& known) {
-    const LaunchFamily family = families.Family();
+    const LaunchFamily family = known.programNamed.empty() ? families.Family() : LaunchFamily{};
     const auto belongs = [&](uint32_t process) {
+        if (!known.programNamed.empty()) {
+            return families.StartedAfterLaunch(process) &&
+                   IsProgramNamed(families.ImagePathOf(process), known.programNamed);
+        }
         if (!family.ended) {
             return std::find(family.liveProcesses.begin(), family.liveProcesses.end(), process) !=
                    family.liveProcesses.end();

@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
+#include "follow/launch_families.h"
 #include "platform/desktop.h"
-#include "platform/launch_family.h"
 
 namespace resolaunch {
 
@@ -22,6 +22,9 @@ struct LaunchWindows {
     std::set<WindowHandle> listedAtPress;
     // Windows this launch has placed already: never taken twice.
     std::set<WindowHandle> placedBefore;
+    // When not empty, the program waited for by name (IsProgramNamed): only
+    // a window of a process of it started after the launch began is taken.
+    std::wstring programNamed = {};
 };
 
 // The window a launch places: the first visible, unowned top-level window of
@@ -29,8 +32,9 @@ struct LaunchWindows {
 // ended without one, the first such window of a process started after the
 // launch began: a launcher may hand the program over to a process outside
 // the family; but not a crash reporter's, nor that of a program the shell
-// started meanwhile outside the program's folder. Never a terminal's window,
-// one listed at the press or placed before. 0 for none.
+// started meanwhile outside the program's folder. With a program waited for
+// by name, only a window of its processes. Never a terminal's window, one
+// listed at the press or placed before. 0 for none.
 WindowHandle FindProgramWindow(Desktop& desktop, LaunchFamilies& families, const LaunchWindows& known);
 
 // The window the foreground fallback may move: the foreground window, unless

@@ -5,14 +5,13 @@
 #include <string>
 
 #include "modes/display_mode.h"
-#include "platform/program_starter.h"
 
 namespace resolaunch {
 
 // Whether the screen goes back to the default mode when a launch ends. It
 // does when the user has asked for it (the system menu's check), ResoLaunch's
-// own switch succeeded and nothing has put the screen back since, the screen
-// is still in the mode ResoLaunch switched to, and the launch is the latest.
+// own switch succeeded and nothing has put the screen back since, and the
+// screen is still in the mode ResoLaunch switched to.
 class RestoreOnEnd {
 public:
     bool Enabled() const { return enabled_; }
@@ -27,25 +26,17 @@ public:
     void Restored() { owed_.reset(); }
     bool Owed() const { return owed_.has_value(); }
 
-    void Launched(LaunchId launch) { latest_ = launch; }
-    LaunchId Latest() const { return latest_; }
-
     // The screen is in `current` (nothing when it cannot be told): true when
     // it is to go back now, which settles what was owed.
     bool TakeRestore(const std::optional<DisplayMode>& current) { return enabled_ && TakeUndo(current); }
     // The same whatever the user asked for: undoing ResoLaunch's own switch
     // when the program it was made for could not start.
     bool TakeUndo(const std::optional<DisplayMode>& current);
-    // The same, when `launch` has ended: only the latest launch counts.
-    bool TakeRestoreAtEnd(LaunchId launch, const std::optional<DisplayMode>& current) {
-        return launch != 0 && launch == latest_ && TakeRestore(current);
-    }
 
 private:
     bool enabled_ = false;
     std::optional<DisplayMode> owed_;  // the mode ResoLaunch switched to
     std::wstring switchedDevice_;
-    LaunchId latest_ = 0;
 };
 
 }  // namespace resolaunch

@@ -3,10 +3,10 @@
 #include <chrono>
 #include <cstdint>
 
+#include "follow/launch_families.h"
 #include "follow/placement.h"
 #include "follow/program_window.h"
 #include "platform/desktop.h"
-#include "platform/launch_family.h"
 
 namespace resolaunch {
 

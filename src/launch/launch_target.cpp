@@ -1,6 +1,7 @@
 #include "launch/launch_target.h"
 
 #include "base/ignoring_case.h"
+#include "base/leading_name.h"
 #include "settings/options_file.h"
 #include "settings/utf8.h"
 #include "text/messages.h"
@@ -28,31 +29,16 @@ bool IsExistingFileOf(ExistingFiles& files, std::wstring_view path, std::wstring
            files.IsExistingFile(std::wstring(path));
 }
 
-// An existing .lnk file at the start of the text: a quoted path, else the
-// shortest run of words that names one; the rest are its arguments.
+// An existing .lnk file at the start of the text, named as a program is; the
+// rest are its arguments.
 std::optional<LaunchTarget> ShellLinkAtStart(std::wstring_view text, ExistingFiles& files) {
-    constexpr std::wstring_view kLink = L".lnk";
-    const auto link = [](std::wstring_view name, std::wstring_view rest) {
-        return LaunchTarget{LaunchTarget::Kind::ShellLink, std::wstring(name), std::wstring(WithoutLeadingBlanks(rest))};
-    };
-    if (text.front() == L'"') {
-        const std::size_t close = text.find(L'"', 1);
-        const std::wstring_view name = text.substr(1, close == std::wstring_view::npos ? close : close - 1);
-        if (!IsExistingFileOf(files, name, kLink)) {
-            return std::nullopt;
-        }
-        return link(name, close == std::wstring_view::npos ? std::wstring_view() : text.substr(close + 1));
+    const std::optional<LeadingName> link =
+        FindLeadingName(text, [&](std::wstring_view name) { return IsExistingFileOf(files, name, L".lnk"); });
+    if (!link) {
+        return std::nullopt;
     }
-    for (std::size_t end = 0;;) {
-        end = text.find_first_of(kBlanks, end);
-        const std::wstring_view candidate = text.substr(0, end);
-        if (IsExistingFileOf(files, candidate, kLink)) {
-            return link(candidate, end == std::wstring_view::npos ? std::wstring_view() : text.substr(end));
-        }
-        if (end == std::wstring_view::npos || (end = text.find_first_not_of(kBlanks, end)) == std::wstring_view::npos) {
-            return std::nullopt;
-        }
-    }
+    return LaunchTarget{LaunchTarget::Kind::ShellLink, std::wstring(link->name),
+                        std::wstring(WithoutLeadingBlanks(link->rest))};
 }
 
 bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }

@@ -1,5 +1,7 @@
 #include "platform/file_path.h"
 
+#include "base/ignoring_case.h"
+
 namespace resolaunch {
 
 std::wstring FolderOf(const std::wstring& path) {
@@ -39,6 +41,13 @@ std::wstring FileStemOf(const std::wstring& path) {
         name.resize(dot);
     }
     return name;
+}
+
+bool IsProgramNamed(const std::wstring& path, const std::wstring& name) {
+    if (name.find_first_of(L"\\/") != std::wstring::npos) {
+        return EqualIgnoringCase(path, name);
+    }
+    return !name.empty() && EqualIgnoringCase(FileNameOf(path), name);
 }
 
 }  // namespace resolaunch

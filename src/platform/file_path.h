@@ -22,4 +22,9 @@ std::wstring FileNameOf(const std::wstring& path);
 // The file name without its extension: "game" for "C:\Games\game.exe".
 std::wstring FileStemOf(const std::wstring& path);
 
+// Whether a program's full path is the one `name` stands for: a full path
+// (with a "\" or "/") names that file, a file name any file of that name;
+// without regard to case.
+bool IsProgramNamed(const std::wstring& path, const std::wstring& name);
+
 }  // namespace resolaunch

@@ -1,20 +1,12 @@
 #pragma once
 
-#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "platform/launch_processes.h"
+
 namespace resolaunch {
-
-// Each start of a program gets a number of its own, counting from 1.
-using LaunchId = uint32_t;
-
-struct StartOutcome {
-    bool started = false;
-    std::wstring failureReason;  // the system's own words, when not started
-    LaunchId launch = 0;         // when started
-    std::wstring program;        // when started: the full path of the program's file
-};
 
 // The program a launch starts, as the system finds it in a command text.
 struct ProgramCommand {
@@ -29,6 +21,13 @@ struct ProgramLookup {
     std::wstring failureReason;  // the system's own words, when none was found
 };
 
+// What a start came to.
+struct StartedProgram {
+    std::unique_ptr<LaunchProcesses> processes;  // null when nothing started
+    std::wstring failureReason;                  // the system's own words, when nothing started
+    std::wstring program;  // the full path of the program's file, when known
+};
+
 // Finding and starting programs.
 class ProgramStarter {
 public:
@@ -40,12 +39,15 @@ public:
     virtual ProgramLookup FindProgram(const std::wstring& commandText) = 0;
 
     // Starts the program of the command text with a normal, activated window
-    // in its own folder, as a new launch that keeps its family together where
-    // the system allows it. The program gets none of ResoLaunch's standard
-    // handles; a console program gets a console of its own. From then on it
-    // is the latest launch; an earlier one is no longer followed. A start that
-    // fails changes nothing: the latest launch is the latest that started.
-    virtual StartOutcome Start(const std::wstring& commandText) = 0;
+    // in `folder` (when empty, the program's own folder), in a job of its own
+    // that keeps its family together where the system allows it. The program
+    // gets none of ResoLaunch's standard handles; a console program gets a
+    // console of its own.
+    virtual StartedProgram Start(const std::wstring& commandText, const std::wstring& folder) = 0;
+
+    // Has the shell open a file or a URL as Explorer would, outside any job;
+    // the process the shell hands back, if any, is the launch's first.
+    virtual StartedProgram OpenThroughShell(const std::wstring& fileOrUrl) = 0;
 };
 
 }  // namespace resolaunch

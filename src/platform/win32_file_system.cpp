@@ -27,6 +27,11 @@ std::wstring Win32FileSystem::ProgramPath() {
     }
 }
 
+bool Win32FileSystem::IsExistingFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 FileRead Win32FileSystem::ReadFile(const std::wstring& path, std::size_t limit) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

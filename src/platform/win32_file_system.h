@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/ansi_codec.h"
+#include "platform/existing_files.h"
 #include "platform/file_system.h"
 
 namespace resolaunch {
 
-class Win32FileSystem final : public FileSystem {
+class Win32FileSystem final : public FileSystem, public ExistingFiles {
 public:
+    bool IsExistingFile(const std::wstring& path) override;
     std::wstring ProgramPath() override;
     FileRead ReadFile(const std::wstring& path, std::size_t limit) override;
     bool WriteNewFile(const std::wstring& path, std::string_view bytes) override;

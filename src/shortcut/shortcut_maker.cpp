@@ -1,5 +1,6 @@
 #include "shortcut/shortcut_maker.h"
 
+#include "launch/launch_target.h"
 #include "platform/file_path.h"
 #include "text/mode_text.h"
 
@@ -33,8 +34,8 @@ std::wstring ShortcutArguments(const ShortcutRequest& request, const ProgramComm
     return arguments + L" -- " + (program.namesFile ? program.program : CommandLineOf(program));
 }
 
-std::wstring ShortcutName(const std::wstring& program, const std::optional<DisplayMode>& mode, int copy) {
-    std::wstring name = FileStemOf(program);
+std::wstring ShortcutName(const std::wstring& stem, const std::optional<DisplayMode>& mode, int copy) {
+    std::wstring name = stem;
     if (mode) {
         name += L" (" + std::to_wstring(mode->Width) + L"x" + std::to_wstring(mode->Height) + L")";
     }
@@ -44,12 +45,38 @@ std::wstring ShortcutName(const std::wstring& program, const std::optional<Displ
     return name + L".lnk";
 }
 
-ShortcutOutcome ShortcutMaker::Make(const ShortcutRequest& request) {
-    const ProgramLookup lookup = starter_.FindProgram(request.commandText);
-    if (!lookup.command) {
-        return {false, L"", lookup.failureReason};
+ShortcutMaker::Target ShortcutMaker::TargetOf(const std::wstring& commandText) {
+    const LaunchTarget target = DecideLaunchTarget(commandText, existing_);
+    if (target.kind == LaunchTarget::Kind::Url) {
+        const std::wstring program = files_.ProgramPath();
+        std::wstring stem = UrlShortcutStem(target.path);
+        if (stem.empty()) {
+            stem = target.path.substr(0, target.path.find(L':'));  // "steam://": the scheme
+        }
+        return {ProgramCommand{target.path, L"", FolderOf(program), true}, stem, program, L""};
     }
-    const ProgramCommand& program = *lookup.command;
+    ProgramLookup lookup = starter_.FindProgram(target.path);
+    if (!lookup.command) {
+        return {std::nullopt, L"", L"", lookup.failureReason};
+    }
+    ProgramCommand command = *std::move(lookup.command);
+    if (target.kind == LaunchTarget::Kind::CommandText) {
+        return {command, FileStemOf(command.program), command.program, L""};
+    }
+    // A .lnk or .url file: ResoLaunch's own icon, the file by its full path, then what was typed after it.
+    if (!target.arguments.empty()) {
+        command.arguments = L" " + target.arguments;
+        command.namesFile = false;
+    }
+    return {command, FileStemOf(command.program), files_.ProgramPath(), L""};
+}
+
+ShortcutOutcome ShortcutMaker::Make(const ShortcutRequest& request) {
+    const Target target = TargetOf(request.commandText);
+    if (!target.command) {
+        return {false, L"", target.failureReason};
+    }
+    const ProgramCommand& program = *target.command;
     const Shortcuts::Folder desktop = shortcuts_.DesktopFolder();
     if (!desktop.path) {
         return {false, L"", desktop.failureReason};
@@ -57,13 +84,13 @@ ShortcutOutcome ShortcutMaker::Make(const ShortcutRequest& request) {
 
     std::wstring path;
     for (int copy = 1; copy <= kMostCopies; ++copy) {
-        path = PathInFolder(*desktop.path, ShortcutName(program.program, request.mode, copy));
+        path = PathInFolder(*desktop.path, ShortcutName(target.stem, request.mode, copy));
         if (!shortcuts_.Exists(path)) {
             break;
         }
     }
-    const ShortcutLink link{files_.ProgramPath(), ShortcutArguments(request, program), program.folder,
-                            program.program, L"ResoLaunch"};
+    const ShortcutLink link{files_.ProgramPath(), ShortcutArguments(request, program), program.folder, target.icon,
+                            L"ResoLaunch"};
     if (std::optional<std::wstring> failure = shortcuts_.Save(path, link)) {
         return {false, L"", *std::move(failure)};
     }

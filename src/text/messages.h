@@ -14,6 +14,8 @@ inline constexpr const wchar_t* kSwitchFailedMessage = L"解像度変更に失�
 inline constexpr const wchar_t* kRestoreFailedMessage = L"解像度を戻せませんでした。(ToT)";
 
 inline constexpr const wchar_t* kUrlWithBadCharacterMessage = L"URL に \" や制御文字は使えません。";
+inline constexpr const wchar_t* kUnreadableShellLinkMessage = L"ショートカットを読み取れませんでした。";
+inline constexpr const wchar_t* kInternetShortcutWithoutUrlMessage = L"インターネット ショートカットに URL がありません。";
 
 inline constexpr const wchar_t* kNoProgramMessage = L"実行ファイル名を入力して下さい。";
 inline constexpr const wchar_t* kShortcutMadeMessage = L"ショートカットを作成しました。";
@@ -21,6 +23,11 @@ inline constexpr const wchar_t* kShortcutFailedMessage = L"ショートカット
 
 inline constexpr const wchar_t* kCopyrightLine = L"\u00A9 2026 ResoLaunch developers";
 inline constexpr const wchar_t* kLicenceLine = L"MIT License";
+
+// A --wait-for program that did not start in time.
+inline std::wstring WaitedForProgramMissingMessage(const std::wstring& name) {
+    return L"指定されたプログラムは起動しませんでした: " + name;
+}
 
 // A start that failed: the command on the next line, then the system's reason.
 inline std::wstring StartFailedMessage(const std::wstring& command, const std::wstring& reason) {

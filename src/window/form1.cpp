@@ -169,7 +169,7 @@ std::optional<std::pair<int32_t, int32_t>> Form1::Position() {
 }
 
 void Form1::LaunchEnded(LaunchId launch) {
-    if (launch != restoreOnEnd_.Latest()) {
+    if (launch != launch_.Latest()) {
         return;  // only the latest launch counts
     }
     if (FlowRunning()) {
@@ -180,7 +180,7 @@ void Form1::LaunchEnded(LaunchId launch) {
 }
 
 void Form1::FinishLaunch(LaunchId launch) {
-    if (launch != restoreOnEnd_.Latest()) {
+    if (launch != launch_.Latest()) {
         return;
     }
     if (const std::optional<int32_t> restored = launch_.LaunchEnded(launch);

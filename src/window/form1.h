@@ -8,11 +8,7 @@
 #include "flows/launch_flow.h"
 #include "follow/restore_on_end.h"
 #include "modes/module1.h"
-#include "platform/desktop.h"
 #include "platform/displays.h"
-#include "platform/launch_family.h"
-#include "platform/loop_ticker.h"
-#include "platform/program_starter.h"
 #include "settings/options_file.h"
 #include "settings/settings_store.h"
 #include "shortcut/shortcut_maker.h"
@@ -27,10 +23,7 @@ struct FormServices {
     Displays& displays;
     SettingsStore& settings;
     OptionsStore& options;
-    Desktop& desktop;
-    ProgramStarter& starter;
-    LaunchFamilies& families;
-    LoopTicker& ticker;
+    LaunchServices launch;
     ShortcutMaker& shortcuts;
 };
 
@@ -41,8 +34,7 @@ public:
         : controls_(controls), messages_(messages), modes_(services.modes), displays_(services.displays),
           settings_(services.settings),
           options_(services.options), shortcuts_(services.shortcuts),
-          launch_(services.starter, services.families, services.desktop, services.ticker, services.modes,
-                  services.displays, restoreOnEnd_) {}
+          launch_(services.launch, services.modes, services.displays, restoreOnEnd_) {}
 
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -11,11 +12,15 @@
 #include <utility>
 #include <vector>
 
+#include "follow/launch_families.h"
 #include "platform/desktop.h"
-#include "platform/launch_family.h"
+#include "platform/file_path.h"
+#include "platform/launch_follower.h"
 #include "platform/loop_ticker.h"
 #include "platform/message_loop.h"
+#include "platform/process_facts.h"
 #include "platform/program_starter.h"
+#include "platform/url_handlers.h"
 
 namespace resolaunch::testing {
 
@@ -196,10 +201,15 @@ private:
     }
 };
 
-// Programs started and followed in memory. What a test has put on the
-// timeline of the next launch happens on the loop after its start; a
-// followed launch ends on the loop at once.
-class FakeLauncher : public ProgramStarter, public LaunchFamilies {
+// Programs started and followed in memory, and the facts of their
+// processes. What a test has put on the timeline of the next launch happens
+// on the loop after its start; a followed launch ends on the loop at once
+// (after followedEndsAfter).
+class FakeLauncher : public ProgramStarter,
+                     public ProcessFacts,
+                     public LaunchFollower,
+                     public LaunchFamilies,
+                     public UrlHandlers {
 public:
     static constexpr uint32_t kStartedProcess = 500;
 
@@ -213,22 +223,17 @@ public:
         return {found->second, L""};
     }
 
-    StartOutcome Start(const std::wstring& commandText) override {
-        log_.push_back(L"start " + commandText);
-        started.push_back(commandText);
-        if (!startSucceeds) {
-            return StartOutcome{false, L"the reason", 0, L""};
-        }
-        family = familyAtStart.value_or(LaunchFamily{{kStartedProcess}, false});
-        startedLater.insert(kStartedProcess);
-        for (auto& [afterStart, happening] : afterNextStart) {
-            loop_.timeline.emplace(loop_.now + afterStart, std::move(happening));
-        }
-        afterNextStart.clear();
+    StartedProgram Start(const std::wstring& commandText, const std::wstring& folder) override {
+        log_.push_back(L"start " + commandText + (folder.empty() ? L"" : L" in " + folder));
         const auto known = programs.find(commandText);
-        return StartOutcome{true, L"", ++launches, known != programs.end() ? known->second.program : commandText};
+        return Started(commandText, known != programs.end() ? known->second.program : commandText);
+    }
+    StartedProgram OpenThroughShell(const std::wstring& fileOrUrl) override {
+        log_.push_back(L"open " + fileOrUrl);
+        return Started(fileOrUrl, L"");
     }
 
+    // The family of the latest start, whichever launch asks.
     LaunchFamily Family() override {
         if (familyFails) {
             throw std::runtime_error("the family cannot be read");
@@ -236,6 +241,7 @@ public:
         return family;
     }
     bool StartedAfterLaunch(uint32_t processId) override { return startedLater.count(processId) != 0; }
+    bool StartedSince(uint32_t processId, uint64_t) override { return StartedAfterLaunch(processId); }
     std::wstring ImagePathOf(uint32_t processId) override {
         const auto found = imagePaths.find(processId);
         return found != imagePaths.end() ? found->second : std::wstring();
@@ -243,11 +249,28 @@ public:
     // On Windows, Explorer (the owner of the shell's window) is the parent of
     // what the user opens from the desktop or the Start menu.
     bool StartedByShell(uint32_t processId) override { return startedByShell.count(processId) != 0; }
+    // Every process with an image path of that file name.
+    std::vector<uint32_t> ProcessesNamed(const std::wstring& fileName) override {
+        std::vector<uint32_t> named;
+        for (const auto& [process, path] : imagePaths) {
+            if (IsProgramNamed(path, fileName)) {
+                named.push_back(process);
+            }
+        }
+        return named;
+    }
 
-    void FollowToEnd(uint32_t keeper) override {
-        log_.push_back(L"follow " + std::to_wstring(keeper));
-        followed.push_back({launches, keeper});
-        loop_.timeline.emplace(loop_.now + followedEndsAfter, [this, launch = launches] { loop_.EndLaunch(launch); });
+    void Follow(LaunchId launch, LaunchProcesses&, const FollowRule& rule) override {
+        log_.push_back(L"follow " + std::to_wstring(rule.keeper));
+        followed.push_back({launch, rule.keeper});
+        rules.push_back(rule);
+        loop_.timeline.emplace(loop_.now + followedEndsAfter, [this, launch] { loop_.EndLaunch(launch); });
+    }
+    void Stop() override {}
+
+    std::optional<std::wstring> CommandOf(const std::wstring& scheme) override {
+        const auto found = urlHandlers.find(scheme);
+        return found != urlHandlers.end() ? std::optional<std::wstring>(found->second) : std::nullopt;
     }
 
     // Something that happens this long after the next launch has started.
@@ -255,27 +278,54 @@ public:
         afterNextStart.emplace_back(delay, std::move(happening));
     }
 
-    struct Follow {
+    struct Followed {
         LaunchId launch;
         uint32_t keeper;
-        friend bool operator==(const Follow&, const Follow&) = default;
+        friend bool operator==(const Followed&, const Followed&) = default;
     };
 
     bool startSucceeds = true;
     bool familyFails = false;  // the wait for the window fails
     std::map<std::wstring, ProgramCommand> programs;
     std::vector<std::wstring> started;
-    LaunchId launches = 0;
+    LaunchId launches = 0;  // starts that succeeded
     LaunchFamily family;
     std::optional<LaunchFamily> familyAtStart;  // the family a start makes, when not the started program alone
     std::set<uint32_t> startedLater;
     std::map<uint32_t, std::wstring> imagePaths;
     std::set<uint32_t> startedByShell;
+    std::map<std::wstring, std::wstring> urlHandlers;  // scheme: its handler's command
     std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> afterNextStart;
-    std::vector<Follow> followed;
+    std::vector<Followed> followed;
+    std::vector<FollowRule> rules;
     std::chrono::milliseconds followedEndsAfter{0};
 
 private:
+    class Processes final : public LaunchProcesses {
+    public:
+        Processes(FakeLauncher& launcher, uint64_t began) : launcher_(launcher), began_(began) {}
+        LaunchFamily Family() override { return launcher_.Family(); }
+        uint64_t Began() const override { return began_; }
+
+    private:
+        FakeLauncher& launcher_;
+        uint64_t began_;
+    };
+
+    StartedProgram Started(const std::wstring& commandText, const std::wstring& program) {
+        started.push_back(commandText);
+        if (!startSucceeds) {
+            return {nullptr, L"the reason", {}};
+        }
+        family = familyAtStart.value_or(LaunchFamily{{kStartedProcess}, false});
+        startedLater.insert(kStartedProcess);
+        for (auto& [afterStart, happening] : afterNextStart) {
+            loop_.timeline.emplace(loop_.now + afterStart, std::move(happening));
+        }
+        afterNextStart.clear();
+        return {std::make_unique<Processes>(*this, ++launches), L"", program};
+    }
+
     std::vector<std::wstring>& log_;
     FakeLoop& loop_;
 };

@@ -6,13 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/existing_files.h"
 #include "platform/file_system.h"
 
 namespace resolaunch::testing {
 
 // Files in memory, with a fault that can be injected at any step of a write.
-class FakeFileSystem : public FileSystem {
+class FakeFileSystem : public FileSystem, public ExistingFiles {
 public:
+    bool IsExistingFile(const std::wstring& path) override { return files.count(path) != 0; }
+
     enum class Fault { None, CreateFails, WriteFailsMidway, FlushFails, MoveFails, Throws };
 
     std::wstring ProgramPath() override {

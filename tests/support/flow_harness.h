@@ -3,9 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "fake_ansi_codec.h"
 #include "fake_desktop.h"
 #include "fake_display_settings.h"
 #include "fake_displays.h"
+#include "fake_file_system.h"
+#include "fake_shortcuts.h"
 #include "flows/launch_flow.h"
 
 namespace resolaunch::testing {
@@ -20,8 +23,13 @@ struct FlowHarness {
     FakeDisplaySettings display;
     Module1 modes{display};
     FakeDisplays displays;
+    FakeFileSystem files;
+    FakeShortcuts shortcutFiles;
+    Cp932Codec codec;
     RestoreOnEnd restoreOnEnd;
-    LaunchFlow flow{launcher, launcher, desktop, loop.ticker, modes, displays, restoreOnEnd};
+    LaunchFlow flow{
+        LaunchServices{{launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop, loop.ticker},
+        modes, displays, restoreOnEnd};
 };
 
 }  // namespace resolaunch::testing

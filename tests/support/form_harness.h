@@ -41,9 +41,15 @@ struct FormHarness {
     SettingsStore store{files, codec};
     OptionsStore options{files};
     FakeShortcuts shortcutFiles;
-    ShortcutMaker shortcuts{launcher, files, shortcutFiles};
-    Form1 form{controls, messages,
-               FormServices{modes, displays, store, options, desktop, launcher, launcher, loop.ticker, shortcuts}};
+    ShortcutMaker shortcuts{launcher, files, shortcutFiles, files};
+    // What a Form1 of this harness is given: all of the fakes above.
+    FormServices Services() {
+        return FormServices{modes, displays, store, options,
+                            LaunchServices{{launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher,
+                                           desktop, loop.ticker},
+                            shortcuts};
+    }
+    Form1 form{controls, messages, Services()};
 };
 
 }  // namespace resolaunch::testing

@@ -28,7 +28,7 @@ TEST(ParseCommandLine, NoArgumentsMeansTheWindow) {
 
 TEST(ParseCommandLine, TheWholeLine) {
     const CommandLineRequest request =
-        Good(L"\"C:\\R L\\ResoLaunch.exe\" --mode=800x600x16 --x=-10 --y=5 --restore-on-exit -- "
+        Good(L"\"C:\\R L\\ResoLaunch.exe\" --mode=800x600x16 --x=-10 --y=5 --restore-on-exit --wait-for=game.exe -- "
              L"C:\\Games\\Old Game\\game.exe -window \"a b\"");
     EXPECT_EQ(request.action, Action::Run);
     ASSERT_TRUE(request.mode.has_value());
@@ -36,6 +36,7 @@ TEST(ParseCommandLine, TheWholeLine) {
     EXPECT_EQ(request.x, -10);
     EXPECT_EQ(request.y, 5);
     EXPECT_TRUE(request.restoreOnExit);
+    EXPECT_EQ(request.waitFor, L"game.exe");
     EXPECT_EQ(request.program, L"C:\\Games\\Old Game\\game.exe -window \"a b\"") << "the rest exactly as typed";
 }
 
@@ -127,6 +128,10 @@ TEST(ParseCommandLine, BadLinesNameTheArgumentAtFault) {
         {L"R.exe --display= --mode=1x1", L"--display=", BadValue},
         {L"R.exe --", L"--", NothingToDo},
         {L"R.exe --x=1 --y=2 --", L"--x=1", NoProgram},
+        {L"R.exe --mode=800x600 --wait-for=game.exe", L"--wait-for=game.exe", NoProgram},
+        {L"R.exe --wait-for=game.exe --", L"--wait-for=game.exe", NoProgram},
+        {L"R.exe --wait-for= launcher.exe", L"--wait-for=", BadValue},
+        {L"R.exe --wait-for=a.exe --wait-for=b.exe g", L"--wait-for=b.exe", RepeatedOption},
         // options that stand alone, with anything else
         {L"R.exe --restore --list", L"--list", NotAlone},
         {L"R.exe --list game.exe", L"game.exe", NotAlone},

@@ -6,6 +6,8 @@
 #include "fake_desktop.h"
 #include "fake_display_settings.h"
 #include "fake_displays.h"
+#include "fake_file_system.h"
+#include "fake_shortcuts.h"
 #include "fake_std_streams.h"
 #include "modes/mode_label.h"
 #include "utf8.h"
@@ -35,13 +37,15 @@ struct CommandRunnerTest : ::testing::Test {
     }
 
     int Run(std::wstring_view line) {
-        return RunCommandLine(ParseCommandLine(line),
-                              CommandServices{modes, displays, desktop, launcher, launcher, loop.ticker, loop, output});
+        const LaunchServices launch{
+            {launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop, loop.ticker};
+        return RunCommandLine(ParseCommandLine(line), CommandServices{modes, displays, launch, loop, output});
     }
     std::wstring Errors() { return codec.Decode(streams.bytes[StdStream::Error]); }
     bool AtDefault() const { return display.current && display.current->width == 1024; }
 
     static constexpr WindowHandle kGame = 0x2000;
+    static constexpr uint32_t kOlderGame = 42;
 
     std::vector<std::wstring> log;
     testing::FakeDisplaySettings display;
@@ -53,6 +57,8 @@ struct CommandRunnerTest : ::testing::Test {
     FakeStdStreams streams{&log};
     Cp932Codec codec;
     CommandOutput output{streams, codec};
+    testing::FakeFileSystem files;
+    testing::FakeShortcuts shortcutFiles;
 };
 
 TEST_F(CommandRunnerTest, TheWholeLineSwitchesStartsPlacesWaitsAndRestoresInThatOrder) {
@@ -69,6 +75,66 @@ TEST_F(CommandRunnerTest, WithoutXAndYTheRestoreStillWaitsForTheGamesWindowAndMo
     EXPECT_EQ(Run(L"R.exe --mode=800x600 --restore-on-exit game.exe"), kExitDone);
     EXPECT_THAT(log, ElementsAre(L"switch", L"start game.exe", L"follow 500", L"restore"));
     EXPECT_THAT(desktop.moves, IsEmpty());
+}
+
+// A store client that the URL started stays open after the game; one that
+// forwards the URL to a client already running ends at once. Either way only
+// the game's process, and what it starts, keeps the line waiting.
+TEST_F(CommandRunnerTest, AfterAUrlOnlyTheGamesProcessKeepsTheLaunchRunning) {
+    constexpr uint32_t kClientsGame = 600;
+    constexpr uint32_t kForwardedGame = 700;
+    static constexpr WindowHandle kGameWindow = 0x2100;
+    launcher.urlHandlers[L"steam"] = L"C:\\Steam\\steam.exe \"%1\"";
+    desktop.Remove(kGame);  // the client has no window of its own
+    desktop.Add(kGameWindow, {kClientsGame, {0, 0, 640, 480}});
+    launcher.familyAtStart = LaunchFamily{{FakeLauncher::kStartedProcess, kClientsGame}, false};
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --x=37 --y=41 --restore-on-exit steam://rungameid/70"), kExitDone);
+    EXPECT_THAT(log, ElementsAre(L"switch", L"start C:\\Steam\\steam.exe \"steam://rungameid/70\"", L"move",
+                                 L"follow 600", L"restore"));
+    EXPECT_THAT(launcher.rules, ElementsAre(FollowRule{false, kClientsGame, true, L""}));
+
+    SCOPED_TRACE("a handler that forwards the URL and ends");
+    launcher.rules.clear();
+    launcher.familyAtStart = LaunchFamily{{}, true};
+    desktop.windows[kGameWindow].process = kForwardedGame;
+    launcher.startedLater.insert(kForwardedGame);
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --x=37 --y=41 --restore-on-exit steam://rungameid/70"), kExitDone);
+    EXPECT_THAT(launcher.rules, ElementsAre(FollowRule{false, kForwardedGame, true, L""}));
+
+    SCOPED_TRACE("an executable: its family, as before");
+    launcher.rules.clear();
+    launcher.familyAtStart = LaunchFamily{{FakeLauncher::kStartedProcess, kClientsGame}, false};
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --x=37 --y=41 --restore-on-exit game.exe"), kExitDone);
+    EXPECT_THAT(launcher.rules, ElementsAre(FollowRule{true, 0, false, L""}));
+}
+
+// A launcher that shows a window of its own first: only the named game's
+// window is placed, and every process of that name keeps the line waiting.
+TEST_F(CommandRunnerTest, WaitForPlacesOnlyTheNamedProgramsWindow) {
+    static constexpr uint32_t kNamedGame = 700;
+    static constexpr WindowHandle kGameWindow = 0x2100;
+    launcher.imagePaths[FakeLauncher::kStartedProcess] = L"C:\\Games\\launcher.exe";
+    launcher.imagePaths[kOlderGame] = L"C:\\Games\\Bin\\game.exe";  // running before the press
+    launcher.AfterStart(30s, [this] {
+        launcher.imagePaths[kNamedGame] = L"C:\\Games\\Bin\\Game.exe";
+        launcher.startedLater.insert(kNamedGame);
+    });
+    launcher.AfterStart(31s, [this] { desktop.Add(kGameWindow, {kNamedGame, {0, 0, 640, 480}}); });
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --x=37 --y=41 --restore-on-exit --wait-for=game.exe launcher.exe"), kExitDone);
+    EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kGameWindow, 37, 41, 643, 500}))
+        << "the launcher's window is never placed";
+    EXPECT_THAT(launcher.rules, ElementsAre(FollowRule{false, kNamedGame, true, L"game.exe"}));
+    EXPECT_TRUE(AtDefault());
+}
+
+TEST_F(CommandRunnerTest, WaitForANameThatNeverStartsEndsWithFourAndUndoesTheSwitch) {
+    launcher.AfterStart(5s, [this] { launcher.family = LaunchFamily{{}, true}; });
+    const std::chrono::milliseconds start = loop.now;
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --x=1 --y=2 --wait-for=C:\\Games\\game.exe launcher.exe"), kExitStartFailed);
+    EXPECT_EQ(loop.now - start, 125s) << "120 s after the launcher's family ended";
+    EXPECT_THAT(desktop.moves, IsEmpty());
+    EXPECT_TRUE(AtDefault()) << "the line's own switch goes back";
+    EXPECT_EQ(Errors(), L"指定されたプログラムは起動しませんでした: C:\\Games\\game.exe\r\n");
 }
 
 TEST_F(CommandRunnerTest, WithoutADepthTheCurrentOneOrElseTheDeepest) {

@@ -206,7 +206,7 @@ TEST_F(LaunchTest, AWindowWhoseRectangleCannotBeReadIsLeftAlone) {
     desktop.unreadable.insert(kGame);
     Command1(1);
     EXPECT_TRUE(desktop.moves.empty());
-    EXPECT_THAT(launcher.followed, ElementsAre(FakeLauncher::Follow{1, 0})) << "followed through a window not placed";
+    EXPECT_THAT(launcher.followed, ElementsAre(FakeLauncher::Followed{1, 0})) << "followed through a window not placed";
 }
 
 TEST_F(LaunchTest, LaunchingSavesNothing) {

@@ -13,7 +13,7 @@ using testing::FakeLoop;
 // The window a launch waits for, with a started launcher ("parent", the
 // started process) and what it starts.
 struct ProgramWindowTest : ::testing::Test, testing::FlowHarness {
-    ProgramWindowTest() { launcher.Start(L"launcher.exe"); }
+    ProgramWindowTest() { launcher.Start(L"launcher.exe", L""); }
 
     // A launch's wait for its window, in the family the test has set up.
     WindowHandle Wait() {

@@ -43,7 +43,7 @@ struct RestoreOnEndTest : ::testing::Test, testing::FormHarness {
 TEST_F(RestoreOnEndTest, TheScreenGoesBackWhenTheLaunchAfterOurSwitchEnds) {
     form.Command4_Click();
     EXPECT_FALSE(AtDefault());
-    EXPECT_THAT(launcher.followed, ElementsAre(FakeLauncher::Follow{1, FakeLauncher::kStartedProcess}));
+    EXPECT_THAT(launcher.followed, ElementsAre(FakeLauncher::Followed{1, FakeLauncher::kStartedProcess}));
 
     form.LaunchEnded(1);
     EXPECT_TRUE(AtDefault());

@@ -59,6 +59,26 @@ TEST_F(ShortcutTest, WithoutAModeItOnlyLaunchesAndPlacesAndACommandLineNamesItsP
               L"--x=37 --y=-41 -- C:\\x\\sub\\game.exe  -window \"a b\"");
 }
 
+TEST_F(ShortcutTest, AUrlGoesInAsTypedAndALinkByItsFullPath) {
+    controls.SetText(TextBox::Text1, L" steam://rungameid/70 ");
+    Make();
+    const std::wstring url = kDesktop + L"70 (800x600).lnk";
+    ASSERT_EQ(shortcutFiles.saved.count(url), 1u);
+    EXPECT_EQ(shortcutFiles.saved[url],
+              (ShortcutLink{L"C:\\Games\\ResoLaunch.exe",
+                            L"--mode=800x600x32 --x=37 --y=-41 --restore-on-exit -- steam://rungameid/70",
+                            L"C:\\Games", L"C:\\Games\\ResoLaunch.exe", L"ResoLaunch"}));
+
+    const std::wstring link = L"C:\\Games\\Old Game.lnk";
+    files.files[link] = "";
+    launcher.programs[link] = {link, L"", L"C:\\Games", true};
+    controls.SetText(TextBox::Text1, L"\"" + link + L"\" -w");
+    Make();
+    ASSERT_EQ(shortcutFiles.saved.count(kDesktop + L"Old Game (800x600).lnk"), 1u);
+    EXPECT_EQ(shortcutFiles.saved[kDesktop + L"Old Game (800x600).lnk"].arguments,
+              L"--mode=800x600x32 --x=37 --y=-41 --restore-on-exit -- \"C:\\Games\\Old Game.lnk\" -w");
+}
+
 TEST_F(ShortcutTest, ANameThatIsTakenGetsANumberAsExplorerGivesIt) {
     shortcutFiles.taken = {kDesktop + L"game (800x600).lnk", kDesktop + L"game (800x600) (2).lnk"};
     Make();

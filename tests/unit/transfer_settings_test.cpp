@@ -95,8 +95,7 @@ TEST_F(TransferSettingsTest, SaveWritesTheControlsAsTheyStand) {
     // And the next start reads back exactly what was saved.
     FakeFormControls next;
     next.list.assign(4, L"mode");
-    Form1 restarted(next, messages,
-                    FormServices{modes, displays, store, options, desktop, launcher, launcher, loop.ticker, shortcuts});
+    Form1 restarted(next, messages, Services());
     restarted.TransferSettings(1);
     EXPECT_EQ(next.Text(TextBox::Text1), L"\"C:\\Program Files\\Game\\game.exe\" -window");
     EXPECT_EQ(next.ListIndex(), 2);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+
+#include <thread>
+
+#include "platform/launch_follower.h"
+#include "platform/win32_handles.h"
+
+namespace resolaunch {
+
+// A thread per followed launch: it waits on the job's completion port for
+// the family's end, and on handles of the processes outside the job, looking
+// for what they start in a process snapshot at most once a second.
+class Win32LaunchFollower final : public LaunchFollower {
+public:
+    Win32LaunchFollower();
+    Win32LaunchFollower(const Win32LaunchFollower&) = delete;
+    Win32LaunchFollower& operator=(const Win32LaunchFollower&) = delete;
+    ~Win32LaunchFollower() override;  // stops following; the programs go on
+
+    // Where the end of a followed launch is reported: `message`, with the
+    // launch's number as wParam, posted to `window`, or with no window to
+    // the calling thread's message queue.
+    void ReportEndsTo(HWND window, UINT message);
+
+    void Follow(LaunchId launch, LaunchProcesses& processes, const FollowRule& rule) override;
+    void Stop() override;
+
+private:
+    HWND reportWindow_ = nullptr;
+    DWORD reportThread_ = 0;
+    UINT reportMessage_ = 0;
+    unsigned follows_ = 0;
+    HANDLE followedPort_ = nullptr;  // the followed launch's job's port, while followed
+    UniqueKernelHandle stop_;        // set: the follower thread returns
+    std::thread follower_;
+};
+
+}  // namespace resolaunch

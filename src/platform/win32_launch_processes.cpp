@@ -1,0 +1,76 @@
+#include "platform/win32_launch_processes.h"
+
+#include <cstddef>
+
+namespace resolaunch {
+
+bool Win32LaunchProcesses::CreateJob() {
+    UniqueKernelHandle job(::CreateJobObjectW(nullptr, nullptr));
+    UniqueKernelHandle port(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    if (!job || !port) {
+        return false;
+    }
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association{};
+    association.CompletionKey = job.get();
+    association.CompletionPort = port.get();
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    if (!::SetInformationJobObject(job.get(), JobObjectAssociateCompletionPortInformation, &association,
+                                   sizeof(association)) ||
+        !::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+        return false;
+    }
+    job_ = std::move(job);
+    port_ = std::move(port);
+    return true;
+}
+
+bool Win32LaunchProcesses::Adopt(UniqueKernelHandle process) {
+    process_ = std::move(process);
+    processId_ = process_ ? ::GetProcessId(process_.get()) : 0;
+    if (!job_ || !process_) {
+        return true;
+    }
+    if (::AssignProcessToJobObject(job_.get(), process_.get())) {
+        return true;
+    }
+    // Where the job cannot be had, the program still runs: its family is then itself alone.
+    job_.reset();
+    port_.reset();
+    return false;
+}
+
+LaunchFamily Win32LaunchProcesses::Family() {
+    if (job_) {
+        if (std::optional<std::vector<uint32_t>> processes = ProcessesOfJob(job_.get())) {
+            const bool ended = processes->empty();
+            return {*std::move(processes), ended};
+        }
+    }
+    if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        return {{processId_}, false};
+    }
+    return {{}, true};
+}
+
+std::optional<std::vector<uint32_t>> ProcessesOfJob(HANDLE job) {
+    constexpr std::size_t kHeader = offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList);
+    std::size_t capacity = 32;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::vector<ULONG_PTR> storage(kHeader / sizeof(ULONG_PTR) + capacity);  // aligned for the list
+        auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(storage.data());
+        const auto size = static_cast<DWORD>(storage.size() * sizeof(ULONG_PTR));
+        const BOOL listed = ::QueryInformationJobObject(job, JobObjectBasicProcessIdList, list, size, nullptr);
+        if (!listed && ::GetLastError() != ERROR_MORE_DATA) {
+            return std::nullopt;
+        }
+        if (listed && list->NumberOfProcessIdsInList >= list->NumberOfAssignedProcesses) {
+            const auto* ids = reinterpret_cast<const ULONG_PTR*>(reinterpret_cast<const std::byte*>(list) + kHeader);
+            return std::vector<uint32_t>(ids, ids + list->NumberOfProcessIdsInList);
+        }
+        capacity = std::size_t{list->NumberOfAssignedProcesses} + 16;  // more came meanwhile
+    }
+    return std::nullopt;
+}
+
+}  // namespace resolaunch
