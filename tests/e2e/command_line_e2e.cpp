@@ -168,6 +168,36 @@ TEST_F(CommandLine, WithoutXAndYTheRestoreWaitsForAGameStartedOutsideTheLaunch) 
     EXPECT_EQ(run.ExitCode(), 0u);
 }
 
+// A launcher that shows a window of its own and starts the game later: with
+// --wait-for only the game's window is placed, and the line ends with the
+// game while the launcher stays open.
+TEST_F(CommandLine, WaitForPlacesTheNamedGameAndNotTheLaunchersWindow) {
+    const std::wstring launcher = Scratch(L"Launcher\\launcher.exe");
+    const std::wstring launcherReport = Scratch(L"launcher-report.txt");
+    std::string error;
+    ASSERT_TRUE(PlaceTargetProgram(launcher,
+                                   L"--title LauncherWindow --launch-after 1500 --hand-over " + Quoted(game_) +
+                                       L" --report " + Quoted(launcherReport),
+                                   &error))
+        << error;
+    targets_.Watch(launcherReport);
+    ProductRun run;
+    ASSERT_TRUE(run.Start(L"--mode=800x600 --x=37 --y=41 --restore-on-exit --wait-for=GAME.exe -- " + Quoted(launcher),
+                          scratch_.Path()));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_, &window));
+    EXPECT_EQ(CurrentScreenSize(), kSmallerSize);
+    const std::vector<TargetStart> launcherStarts = ReadTargetReport(launcherReport);
+    ASSERT_EQ(launcherStarts.size(), 1u);
+    EXPECT_TRUE(launcherStarts[0].moves.empty()) << "the launcher's window was moved";
+
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForScreenSize(kDesktopSize)) << "the screen is at " << CurrentScreenSize();
+    ASSERT_TRUE(run.Ended());
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_FALSE(WindowsTitled(L"LauncherWindow").empty()) << "the launcher's window should still be open";
+}
+
 // A script reads ResoLaunch's output through a pipe: the pipe ends with
 // ResoLaunch, not with the game, also when a console launcher starts it.
 TEST_F(CommandLine, AScriptReadingTheOutputSeesItsEndWhileTheGameRuns) {

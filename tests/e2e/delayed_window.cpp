@@ -16,6 +16,15 @@
 //                  be a launcher: start PROGRAM (a command line) and end at
 //                  once, without a window
 //   --break-away   with --hand-over: start PROGRAM outside this program's job
+//   --stay         with --hand-over: stay running, without a window, until
+//                  --lifetime is over (a store client left open)
+//   --launch-after MS
+//                  with --hand-over: show the window as usual, and start
+//                  PROGRAM MS after it is shown (a launcher with a Play page)
+//   --forward FILE be a URL handler that forwards to a running client:
+//                  create FILE and end at once, without a window
+//   --serve FILE   with --hand-over: be a client already running, without a
+//                  window: each time FILE appears, delete it and start PROGRAM
 //   --splash MS    first show a splash window ("TEXT splash") for MS, then
 //                  wait --delay and show the window
 //   --move-after MS
@@ -59,6 +68,7 @@ using namespace resolaunch::win32_test;
 constexpr wchar_t kWindowClass[] = L"ResoLaunchE2EDelayedWindow";
 constexpr UINT_PTR kLifetimeTimer = 1;
 constexpr UINT_PTR kMoveTimer = 2;
+constexpr UINT_PTR kLaunchTimer = 3;
 
 struct Options {
     DWORD delay = 0;
@@ -71,6 +81,10 @@ struct Options {
     DWORD lifetime = 60000;
     std::wstring handOver;
     bool breakAway = false;
+    bool stay = false;
+    DWORD launchAfter = 0;
+    std::wstring forward;
+    std::wstring serve;
     DWORD splash = 0;
     DWORD moveAfter = 0;
 };
@@ -128,6 +142,10 @@ void ApplyOptions(const std::wstring& commandLine) {
             g_options.breakAway = true;
             continue;
         }
+        if (std::wstring(words[i]) == L"--stay") {
+            g_options.stay = true;
+            continue;
+        }
         if (i + 1 >= count) {
             break;
         }
@@ -149,6 +167,12 @@ void ApplyOptions(const std::wstring& commandLine) {
             g_options.splash = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
         } else if (name == L"--move-after") {
             g_options.moveAfter = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
+        } else if (name == L"--launch-after") {
+            g_options.launchAfter = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
+        } else if (name == L"--forward") {
+            g_options.forward = value;
+        } else if (name == L"--serve") {
+            g_options.serve = value;
         } else if (name == L"--lifetime") {
             g_options.lifetime = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
         } else {
@@ -157,6 +181,32 @@ void ApplyOptions(const std::wstring& commandLine) {
         ++i;
     }
     ::LocalFree(words);
+}
+
+// Starts --hand-over's PROGRAM and reports it.
+bool HandOver() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION handed{};
+    // A program file as a whole, quoted: its path may hold spaces.
+    std::wstring handOver = ::GetFileAttributesW(g_options.handOver.c_str()) != INVALID_FILE_ATTRIBUTES
+                                ? L"\"" + g_options.handOver + L"\""
+                                : g_options.handOver;
+    const DWORD flags = g_options.breakAway ? CREATE_BREAKAWAY_FROM_JOB : 0;
+    if (!::CreateProcessW(nullptr, handOver.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
+                          &handed)) {
+        Report(L"hand-over-failed", std::to_wstring(::GetLastError()));
+        return false;
+    }
+    Report(L"handed-over", std::to_wstring(handed.dwProcessId));
+    ::CloseHandle(handed.hThread);
+    ::CloseHandle(handed.hProcess);
+    return true;
+}
+
+// What is left of --lifetime after `elapsed` ms.
+DWORD Remaining(ULONGLONG elapsed) {
+    return elapsed < g_options.lifetime ? static_cast<DWORD>(g_options.lifetime - elapsed) : 1;
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -179,6 +229,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             ::SetWindowPos(window, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left)) / 2,
                            (::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top)) / 2, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        if (wParam == kLaunchTimer) {
+            ::KillTimer(window, kLaunchTimer);
+            HandOver();
             return 0;
         }
         if (wParam == kLifetimeTimer) {
@@ -219,23 +274,29 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Report(L"commandline", commandLine);
     Report(L"directory", CurrentDirectory());
 
-    if (!g_options.handOver.empty()) {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION handed{};
-        // A program file as a whole, quoted: its path may hold spaces.
-        std::wstring handOver = ::GetFileAttributesW(g_options.handOver.c_str()) != INVALID_FILE_ATTRIBUTES
-                                    ? L"\"" + g_options.handOver + L"\""
-                                    : g_options.handOver;
-        const DWORD flags = g_options.breakAway ? CREATE_BREAKAWAY_FROM_JOB : 0;
-        if (!::CreateProcessW(nullptr, handOver.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
-                              &handed)) {
-            Report(L"hand-over-failed", std::to_wstring(::GetLastError()));
+    if (!g_options.forward.empty()) {
+        const HANDLE request = ::CreateFileW(g_options.forward.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        Report(L"forwarded", std::to_wstring(request != INVALID_HANDLE_VALUE));
+        return request != INVALID_HANDLE_VALUE && ::CloseHandle(request) ? 0 : 1;
+    }
+    if (!g_options.serve.empty()) {
+        // A stub's own pace: nothing waits on it but the test's timeouts.
+        while (::GetTickCount64() - startTick < g_options.lifetime) {
+            if (::DeleteFileW(g_options.serve.c_str())) {
+                HandOver();
+            }
+            ::Sleep(20);
+        }
+        return 0;
+    }
+    if (!g_options.handOver.empty() && g_options.launchAfter == 0) {
+        if (!HandOver()) {
             return 1;
         }
-        Report(L"handed-over", std::to_wstring(handed.dwProcessId));
-        ::CloseHandle(handed.hThread);
-        ::CloseHandle(handed.hProcess);
+        if (g_options.stay) {
+            ::Sleep(Remaining(::GetTickCount64() - startTick));
+        }
         return 0;
     }
     if (g_options.delay >= g_options.lifetime) {
@@ -278,9 +339,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::GetWindowRect(window, &created);
     Report(L"created", RectText(created));
 
-    const ULONGLONG elapsed = ::GetTickCount64() - startTick;
-    const DWORD remaining = elapsed < g_options.lifetime ? static_cast<DWORD>(g_options.lifetime - elapsed) : 1;
-    ::SetTimer(window, kLifetimeTimer, remaining, nullptr);
+    ::SetTimer(window, kLifetimeTimer, Remaining(::GetTickCount64() - startTick), nullptr);
 
     Report(L"showing", std::to_wstring(PerformanceCounter()));
     g_shown = true;
@@ -289,6 +348,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Report(L"shown", std::to_wstring(PerformanceCounter()));
     if (g_options.moveAfter > 0) {
         ::SetTimer(window, kMoveTimer, g_options.moveAfter, nullptr);
+    }
+    if (!g_options.handOver.empty()) {
+        ::SetTimer(window, kLaunchTimer, g_options.launchAfter, nullptr);
     }
 
     MSG message;
