@@ -1,10 +1,12 @@
 // Times the following of a launch. With ゲーム終了時に解像度を戻す checked and
 // 解像度変更＞起動 pressed: from the end of the started program's last process
-// to the screen back at the desktop's own mode. Then the watch after a
+// to the screen back at the desktop's own mode; the same for a game started
+// from a URL whose handler, a store client, stays open. Then the watch after a
 // placement: from a program's own move of its placed window (it centres it)
 // to the window back in place. Then it marks, in OUTPUT_FILE.phases, a watch
-// and a wait for a program that runs on, for scripts/bench-follow.sh to read
-// ResoLaunch's processor time over each from outside.
+// a wait for a program that runs on, and a wait for a URL-started game that
+// runs on, for scripts/bench-follow.sh to read ResoLaunch's processor time
+// over each from outside.
 //
 //   follow_time.exe OUTPUT_FILE RESOLAUNCH_EXE TARGET_EXE [--runs N] [--wait SECONDS]
 //
@@ -35,6 +37,8 @@ constexpr int kDefaultRuns = 10;
 constexpr int kDefaultWaitSeconds = 300;
 constexpr ScreenSize kDesktopSize{1024, 768};
 constexpr ScreenSize kSwitchedSize{800, 600};
+// The scheme the benchmark registers; its handler is a client that starts the game and stays open.
+constexpr const wchar_t* kScheme = L"resolaunch-bench";
 
 // A handle that is closed at the end of its scope.
 struct OwnedHandle {
@@ -87,8 +91,18 @@ public:
             throw std::runtime_error(error);
         }
         program_ = scratch_.Path() + L"\\delayed_window.exe";
-        if (!PlaceTargetProgram(program_, L"", &error)) {
+        client_ = scratch_.Path() + L"\\Client\\client.exe";
+        urlGame_ = scratch_.Path() + L"\\Client Game\\game.exe";
+        if (!PlaceTargetProgram(program_, L"", &error) || !PlaceTargetProgram(urlGame_, L"", &error) ||
+            !PlaceTargetProgram(client_, L"", &error)) {
             throw std::runtime_error(error);
+        }
+        const std::wstring key = std::wstring(L"Software\\Classes\\") + kScheme;
+        const std::wstring command = Quoted(client_) + L" \"%1\"";
+        if (::RegSetKeyValueW(HKEY_LOCAL_MACHINE, (key + L"\\shell\\open\\command").c_str(), nullptr, REG_SZ,
+                              command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) !=
+            ERROR_SUCCESS) {
+            throw std::runtime_error("the benchmark's URL scheme could not be registered");
         }
         switched_ = app_.ListIndexOf(ExpectedModeEntry(32, kSwitchedSize.width, kSwitchedSize.height));
         if (switched_ < 0) {
@@ -96,15 +110,95 @@ public:
         }
     }
 
+    ~Bench() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(L"Software\\Classes\\") + kScheme).c_str()); }
+
     // One 解像度変更＞起動 of a program that ends 1.5 s after its start: ms from
     // its end to the screen back at the desktop's size.
     double Restore(int number) {
         const std::wstring title = L"Followed" + std::to_wstring(number);
         const std::wstring report = scratch_.Path() + L"\\follow-" + std::to_wstring(number) + L".txt";
-        Launch(kChangeModeAndLaunch, title, report, 1500, L"");
+        Launch(kChangeModeAndLaunch, title, report, ProgramCommand(title, report, 1500, L""));
         if (CurrentScreenSize() != kSwitchedSize) {
             throw std::runtime_error("the screen was not switched");
         }
+        return UntilRestored(report);
+    }
+
+    // The same from a URL whose handler starts the game and stays open
+    // after it: ms from the game's end to the screen back.
+    double RestoreAfterUrl(int number) {
+        const std::wstring title = L"UrlGame" + std::to_wstring(number);
+        const std::wstring report = scratch_.Path() + L"\\url-" + std::to_wstring(number) + L".txt";
+        PrepareUrlGame(title, report, 1500, 5000);
+        Launch(kChangeModeAndLaunch, title, report, UrlCommand());
+        return UntilRestored(report);
+    }
+
+    // One 起動＞待機 of a program that centres its placed window 500 ms after
+    // showing it: ms from that move to the window back in place, as the
+    // program's own report times both.
+    double MoveBack(int number) {
+        const std::wstring title = L"Centring" + std::to_wstring(number);
+        const std::wstring report = scratch_.Path() + L"\\centre-" + std::to_wstring(number) + L".txt";
+        Launch(kLaunchAndStay, title, report, ProgramCommand(title, report, 20000, L" --move-after 500"));
+        std::vector<TargetStart> starts;
+        const auto backInPlace = [&] {
+            starts = ReadTargetReport(report);
+            if (starts.size() != 1 || starts[0].moves.size() < 3) {
+                return false;
+            }
+            const auto& moves = starts[0].moves;
+            return moves.back().rect.left == moves.front().rect.left && moves.back().rect.top == moves.front().rect.top;
+        };
+        if (!WaitUntil(backInPlace, kSlowStateTimeout)) {
+            throw std::runtime_error("the centred window did not come back in place");
+        }
+        const auto& moves = starts[0].moves;
+        return static_cast<double>(moves.back().at - moves[moves.size() - 2].at) * 1000.0 /
+               static_cast<double>(starts[0].frequency);
+    }
+
+    // A watch after a placement, marked for the processor time read from
+    // outside: under Wine, GetProcessTimes of another process tells nothing.
+    void Watch(PhaseMarks& marks) {
+        const std::wstring report = scratch_.Path() + L"\\watched.txt";
+        Launch(kLaunchAndStay, L"Watched", report, ProgramCommand(L"Watched", report, 60000, L""));
+        marks.Mark("watch-begin");
+        ::Sleep(static_cast<DWORD>(resolaunch::kWatchQuiet.count()));  // the length of what is measured
+        marks.Mark("watch-end");
+    }
+
+    // `seconds` of a launch that runs on, marked likewise.
+    // With `url`, the game comes from a URL, its client stays open, and the
+    // phase is "url-wait".
+    void WaitWhileRunning(PhaseMarks& marks, int seconds, bool url) {
+        const std::wstring title = url ? L"LongUrlRun" : L"LongRun";
+        const std::wstring report = scratch_.Path() + (url ? L"\\long-url-run.txt" : L"\\long-run.txt");
+        const int lifetimeMs = (seconds + 60) * 1000;
+        if (url) {
+            PrepareUrlGame(title, report, lifetimeMs, lifetimeMs);
+        }
+        Launch(url ? kChangeModeAndLaunch : kLaunchAndStay, title, report,
+               url ? UrlCommand() : ProgramCommand(title, report, lifetimeMs, L""));
+        const OwnedHandle program(OpenStarted(report));
+        // Past the watch, so that only the wait for the end is measured.
+        ::Sleep(static_cast<DWORD>(resolaunch::kWatchQuiet.count()) + 500);
+        marks.Mark(url ? "url-wait-begin" : "wait-begin");
+        if (::WaitForSingleObject(program.handle, static_cast<DWORD>(seconds) * 1000) != WAIT_TIMEOUT) {
+            throw std::runtime_error("the program ended during the wait");
+        }
+        marks.Mark(url ? "url-wait-end" : "wait-end");
+    }
+
+private:
+    std::wstring ProgramCommand(const std::wstring& title, const std::wstring& report, int lifetimeMs,
+                                const std::wstring& options) const {
+        return Quoted(program_) + L" --title " + title + L" --lifetime " + std::to_wstring(lifetimeMs) + L" --report " +
+               Quoted(report) + options;
+    }
+
+    // Ms from the end of the program of `report` to the screen back at the desktop's size.
+    double UntilRestored(const std::wstring& report) {
         const OwnedHandle process(OpenStarted(report));
         long long ended = 0;
         long long restored = 0;
@@ -129,59 +223,25 @@ public:
         return Ms(ended, restored);
     }
 
-    // One 起動＞待機 of a program that centres its placed window 500 ms after
-    // showing it: ms from that move to the window back in place, as the
-    // program's own report times both.
-    double MoveBack(int number) {
-        const std::wstring title = L"Centring" + std::to_wstring(number);
-        const std::wstring report = scratch_.Path() + L"\\centre-" + std::to_wstring(number) + L".txt";
-        Launch(kLaunchAndStay, title, report, 20000, L" --move-after 500");
-        std::vector<TargetStart> starts;
-        const auto backInPlace = [&] {
-            starts = ReadTargetReport(report);
-            if (starts.size() != 1 || starts[0].moves.size() < 3) {
-                return false;
-            }
-            const auto& moves = starts[0].moves;
-            return moves.back().rect.left == moves.front().rect.left && moves.back().rect.top == moves.front().rect.top;
-        };
-        if (!WaitUntil(backInPlace, kSlowStateTimeout)) {
-            throw std::runtime_error("the centred window did not come back in place");
+    static std::wstring UrlCommand() { return std::wstring(kScheme) + L"://rungameid/70"; }
+
+    // The client starts the game with these options, and stays open `clientLifetimeMs` from its own start.
+    void PrepareUrlGame(const std::wstring& title, const std::wstring& report, int lifetimeMs, int clientLifetimeMs) {
+        const std::wstring clientReport = report + L".client.txt";
+        targets_.Watch(clientReport);
+        const std::wstring gameOptions = L"--title " + title + L" --lifetime " + std::to_wstring(lifetimeMs) +
+                                         L" --report " + Quoted(report);
+        const std::wstring clientOptions = L"--hand-over " + Quoted(urlGame_) + L" --stay --lifetime " +
+                                           std::to_wstring(clientLifetimeMs) + L" --report " + Quoted(clientReport);
+        if (!WriteFileBytes(OptionsFileOf(urlGame_), Utf8(gameOptions)) ||
+            !WriteFileBytes(OptionsFileOf(client_), Utf8(clientOptions))) {
+            throw std::runtime_error("the URL game's options could not be written");
         }
-        const auto& moves = starts[0].moves;
-        return static_cast<double>(moves.back().at - moves[moves.size() - 2].at) * 1000.0 /
-               static_cast<double>(starts[0].frequency);
     }
 
-    // A watch after a placement, marked for the processor time read from
-    // outside: under Wine, GetProcessTimes of another process tells nothing.
-    void Watch(PhaseMarks& marks) {
-        Launch(kLaunchAndStay, L"Watched", scratch_.Path() + L"\\watched.txt", 60000, L"");
-        marks.Mark("watch-begin");
-        ::Sleep(static_cast<DWORD>(resolaunch::kWatchQuiet.count()));  // the length of what is measured
-        marks.Mark("watch-end");
-    }
-
-    // `seconds` of a launch that runs on, marked likewise.
-    void WaitWhileRunning(PhaseMarks& marks, int seconds) {
-        const std::wstring report = scratch_.Path() + L"\\long-run.txt";
-        Launch(kLaunchAndStay, L"LongRun", report, (seconds + 60) * 1000, L"");
-        const OwnedHandle program(OpenStarted(report));
-        // Past the watch, so that only the wait for the end is measured.
-        ::Sleep(static_cast<DWORD>(resolaunch::kWatchQuiet.count()) + 500);
-        marks.Mark("wait-begin");
-        if (::WaitForSingleObject(program.handle, static_cast<DWORD>(seconds) * 1000) != WAIT_TIMEOUT) {
-            throw std::runtime_error("the program ended during the wait");
-        }
-        marks.Mark("wait-end");
-    }
-
-private:
-    void Launch(const wchar_t* button, const std::wstring& title, const std::wstring& report, int lifetimeMs,
-                const std::wstring& options) {
+    void Launch(const wchar_t* button, const std::wstring& title, const std::wstring& report,
+                const std::wstring& command) {
         targets_.Watch(report);
-        const std::wstring command = Quoted(program_) + L" --title " + title + L" --lifetime " +
-                                     std::to_wstring(lifetimeMs) + L" --report " + Quoted(report) + options;
         if (!app_.SetText(TextField::Executable, command) || !app_.SelectListEntry(switched_) ||
             !app_.Press(app_.Button(button))) {
             throw std::runtime_error("ResoLaunch did not take the launch");
@@ -208,6 +268,8 @@ private:
     TargetPrograms targets_;
     AppUnderTest app_;
     std::wstring program_;
+    std::wstring client_;
+    std::wstring urlGame_;
     int switched_ = -1;
 };
 
@@ -226,6 +288,17 @@ std::string Measure(const std::wstring& output, int runs, int waitSeconds) {
     for (const double ms : restores) {
         report += Format(" %.1f", ms);
     }
+    std::vector<double> urlRestores;
+    for (int run = 1; run <= runs; ++run) {
+        urlRestores.push_back(bench.RestoreAfterUrl(run));
+    }
+    const auto [urlLow, urlHigh] = std::minmax_element(urlRestores.begin(), urlRestores.end());
+    report += Format("\nrestore after a URL launch whose store client stays open: the game's end until the screen is"
+                     " back (%d runs)\n  median %.1f ms   min %.1f ms   max %.1f ms\n  runs:",
+                     runs, Median(urlRestores), *urlLow, *urlHigh);
+    for (const double ms : urlRestores) {
+        report += Format(" %.1f", ms);
+    }
     std::vector<double> movesBack;
     for (int run = 1; run <= runs; ++run) {
         movesBack.push_back(bench.MoveBack(run));
@@ -235,7 +308,8 @@ std::string Measure(const std::wstring& output, int runs, int waitSeconds) {
                      runs, Median(movesBack), *std::max_element(movesBack.begin(), movesBack.end()));
     PhaseMarks marks(output + L".phases");
     bench.Watch(marks);
-    bench.WaitWhileRunning(marks, waitSeconds);
+    bench.WaitWhileRunning(marks, waitSeconds, false);
+    bench.WaitWhileRunning(marks, waitSeconds, true);
     return report;
 }
 

@@ -7,12 +7,14 @@
 # and runs, on a private Xvfb in a 1024x768 Wine desktop (ResoLaunchFollow)
 # of its own prefix (build/wineprefix-bench-follow):
 #   - with ゲーム終了時に解像度を戻す checked, 解像度変更＞起動 of a program that
-#     ends by itself: its end until the screen is back, RUNS times (10);
+#     ends by itself: its end until the screen is back, RUNS times (10); the
+#     same for a game started from a URL whose handler (a client) stays open;
 #   - 起動＞待機 of a program that centres its placed window: its own move
 #     until the window is back in place, RUNS times;
 #   - ResoLaunch's processor time during the 10 s watch after a placement,
-#     and while it waits WAIT_SECONDS (300) for a program that runs on, given
-#     per hour (read from /proc: under Wine, Windows' own figure tells nothing).
+#     while it waits WAIT_SECONDS (300) for a program that runs on, and while it
+#     follows a URL-started game for WAIT_SECONDS, given per hour (read from
+#     /proc: under Wine, Windows' own figure tells nothing).
 # Prints the figures; exits non-zero when the benchmark did not report.
 set -euo pipefail
 
@@ -68,12 +70,12 @@ sample_phases() {
   done
 }
 
-echo "== running in the Wine desktop ResoLaunchFollow (display $DISPLAY, about $((WAIT_SECONDS + RUNS * 7 + 25)) s)"
+echo "== running in the Wine desktop ResoLaunchFollow (display $DISPLAY, about $((2 * WAIT_SECONDS + RUNS * 12 + 40)) s)"
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 sample_phases &
 SAMPLER_PID=$!
 status=0
-wine_desktop_batch ResoLaunchFollow $((WAIT_SECONDS + RUNS * 40 + 150)) <<<"$(printf '"%s" "%s" "%s" "%s" --runs %s --wait %s' \
+wine_desktop_batch ResoLaunchFollow $((2 * WAIT_SECONDS + RUNS * 60 + 200)) <<<"$(printf '"%s" "%s" "%s" "%s" --runs %s --wait %s' \
   "$(win_path "$BUILD_DIR/bench/follow_time.exe")" "$(win_path "$OUT")" "$(win_path "$BUILD_DIR/ResoLaunch.exe")" \
   "$(win_path "$BUILD_DIR/tests/e2e/delayed_window.exe")" "$RUNS" "$WAIT_SECONDS")" || status=1
 touch "$WORK/sampler.stop"
@@ -92,10 +94,11 @@ phase_ms() {
     $1 == phase "-begin" { begin = $2 } $1 == phase "-end" { end = $2 }
     END { if (begin == "" || end == "") exit 1; print (end - begin) * 1000 / hz }' "$TICKS" 2>/dev/null
 }
-if watch_ms=$(phase_ms watch) && wait_ms=$(phase_ms wait); then
-  awk -v watch="$watch_ms" -v wait="$wait_ms" -v seconds="$WAIT_SECONDS" 'BEGIN {
+if watch_ms=$(phase_ms watch) && wait_ms=$(phase_ms wait) && url_wait_ms=$(phase_ms url-wait); then
+  awk -v watch="$watch_ms" -v wait="$wait_ms" -v url="$url_wait_ms" -v seconds="$WAIT_SECONDS" 'BEGIN {
     printf "the watch: ResoLaunch used %.0f ms of processor time in 10 s, %.2f %% of one core (goal <= 1 %%)\n", watch, watch / 100
     printf "waiting for a running program: ResoLaunch used %.0f ms of processor time in %d s, %.0f ms per hour\n", wait, seconds, wait * 3600 / seconds
+    printf "following a URL-started game (client open): %.0f ms in %d s, %.0f ms per hour (goal <= 1000)\n", url, seconds, url * 3600 / seconds
   }'
   echo "(processor time read from /proc in clock ticks of $((1000 / $(getconf CLK_TCK))) ms)"
 else

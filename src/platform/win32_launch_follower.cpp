@@ -27,8 +27,8 @@ ULONG_PTR StopKey(unsigned follow) { return (ULONG_PTR{follow} << 1) | 1; }
 struct FollowedLaunch {
     LaunchId id;
     ULONG_PTR stopKey;
-    HANDLE port;     // the job's completion port, or null
-    HANDLE job;      // with the port: the job
+    HANDLE port;     // the job's completion port, else one of the follower's own
+    HANDLE job;      // or null
     HANDLE process;  // without a job: the started program, or null
     HANDLE stop;
     HWND reportWindow;  // or, without one, the thread
@@ -75,8 +75,17 @@ private:
     ULONG_PTR stopKey_;
 };
 
-// The processes followed outside the job: each held open to its end and
-// after (so that its id names no other process while it is followed).
+// The key of "a followed process has ended", posted by the system's wait
+// thread: no job handle (a multiple of 4) nor stop key (odd) is 2.
+constexpr ULONG_PTR kProcessEndKey = 2;
+
+// The processes a rule follows once the family is no longer waited for: the
+// keeper and, with `descendants`, what it starts; the processes of a name.
+// Each is held open to its end and after (so that its id names no other
+// process while it is followed). One completion port wakes the wait: the
+// job's (its new processes are looked at as they come), or one of its own; a
+// process's end is posted to it. Processes outside the job are found in a
+// snapshot at most once a second.
 class ProcessTree {
 public:
     // The keeper is opened at once: its id may name another process by the time the family has ended.
@@ -85,40 +94,62 @@ public:
             Add(rule.keeper, nullptr);
         }
     }
-    ProcessTree(ProcessTree&&) = default;
+    ProcessTree(ProcessTree&& other) noexcept = default;
+    ProcessTree& operator=(ProcessTree&&) = delete;
+    ~ProcessTree() {
+        for (Followed& process : followed_) {
+            if (process.wait != nullptr) {
+                ::UnregisterWaitEx(process.wait, INVALID_HANDLE_VALUE);  // its callback is over
+            }
+        }
+    }
 
     // True once nothing followed is left; false when told to stop first.
-    bool WaitForEnd(HANDLE stop) {
+    bool WaitForEnd(HANDLE port, ULONG_PTR stopKey) {
+        port_ = port;
+        const bool looks = rule_.descendants || !rule_.named.empty();
         for (;;) {
-            LookForNew();
-            std::vector<HANDLE> waits{stop};
-            for (const Followed& process : followed_) {
-                if (!process.ended && waits.size() < MAXIMUM_WAIT_OBJECTS) {
-                    waits.push_back(process.handle.get());
-                }
+            if (looks) {
+                LookForNew();
             }
-            if (waits.size() == 1) {
-                return true;
-            }
-            const DWORD woke = ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE,
-                                                        rule_.descendants || !rule_.named.empty() ? kSnapshotEveryMs
-                                                                                                  : INFINITE);
-            if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) {
-                return false;
-            }
+            bool anyLive = false;
             for (Followed& process : followed_) {
                 process.ended = process.ended || ::WaitForSingleObject(process.handle.get(), 0) != WAIT_TIMEOUT;
+                if (!process.ended && process.wait == nullptr &&
+                    !::RegisterWaitForSingleObject(&process.wait, process.handle.get(), PostEnd, this, INFINITE,
+                                                   WT_EXECUTEONLYONCE)) {
+                    process.wait = nullptr;
+                }
+                anyLive = anyLive || !process.ended;
+            }
+            if (!anyLive) {
+                return true;
+            }
+            DWORD message = 0;
+            ULONG_PTR key = 0;
+            LPOVERLAPPED detail = nullptr;
+            if (!::GetQueuedCompletionStatus(port_, &message, &key, &detail, looks ? kSnapshotEveryMs : INFINITE) &&
+                (detail != nullptr || ::GetLastError() != WAIT_TIMEOUT)) {
+                return false;
+            }
+            if (key == stopKey) {
+                return false;
             }
         }
     }
 
 private:
     struct Followed {
-        DWORD id;
+        DWORD id = 0;
         UniqueKernelHandle handle;
-        uint64_t created;
+        uint64_t created = 0;
         bool ended = false;
+        HANDLE wait = nullptr;  // the system's wait for its end
     };
+
+    static void CALLBACK PostEnd(void* tree, BOOLEAN) {
+        ::PostQueuedCompletionStatus(static_cast<ProcessTree*>(tree)->port_, 0, kProcessEndKey, nullptr);
+    }
 
     // Follows the process when it is what it seems: started after its parent
     // (ids are reused), or since the launch began for a named one.
@@ -131,8 +162,9 @@ private:
         followed_.push_back({id, std::move(handle), *created});
     }
 
-    bool Follows(DWORD id) const {
-        return std::any_of(followed_.begin(), followed_.end(), [&](const Followed& p) { return p.id == id; });
+    const Followed* Find(DWORD id) const {
+        const auto found = std::find_if(followed_.begin(), followed_.end(), [&](const Followed& p) { return p.id == id; });
+        return found != followed_.end() ? &*found : nullptr;
     }
 
     bool IsNamed(const PROCESSENTRY32W& entry) {
@@ -155,9 +187,6 @@ private:
 
     // One snapshot: what a followed process started, and new processes of the name.
     void LookForNew() {
-        if (!rule_.descendants && rule_.named.empty()) {
-            return;
-        }
         const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
         std::vector<PROCESSENTRY32W> entries;
         PROCESSENTRY32W entry{};
@@ -166,7 +195,7 @@ private:
             return;
         }
         do {
-            if (!Follows(entry.th32ProcessID)) {
+            if (Find(entry.th32ProcessID) == nullptr) {
                 entries.push_back(entry);
             }
         } while (::Process32NextW(snapshot.get(), &entry));
@@ -174,30 +203,29 @@ private:
         for (bool found = true; found;) {
             found = false;
             for (const PROCESSENTRY32W& candidate : entries) {
-                if (Follows(candidate.th32ProcessID)) {
+                if (Find(candidate.th32ProcessID) != nullptr) {
                     continue;
                 }
-                const auto parent = std::find_if(followed_.begin(), followed_.end(), [&](const Followed& p) {
-                    return p.id == candidate.th32ParentProcessID;
-                });
-                if (rule_.descendants && parent != followed_.end()) {
-                    Add(candidate.th32ProcessID, &*parent);
+                const std::size_t before = followed_.size();
+                if (const Followed* parent = Find(candidate.th32ParentProcessID); rule_.descendants && parent) {
+                    Add(candidate.th32ProcessID, parent);
                 } else if (IsNamed(candidate)) {
                     Add(candidate.th32ProcessID, nullptr);
                 }
-                found = found || Follows(candidate.th32ProcessID);
+                found = found || followed_.size() != before;
             }
         }
     }
 
     FollowRule rule_;
     uint64_t began_;
+    HANDLE port_ = nullptr;
     std::vector<Followed> followed_;
 };
 
 void FollowOnThread(const FollowedLaunch& launch, bool family, ProcessTree& tree) {
     if (family) {
-        if (launch.port != nullptr) {
+        if (launch.job != nullptr) {
             Win32JobPort port(launch.port, launch.job, launch.stopKey);
             if (!WaitForEmptyJob(port)) {
                 return;
@@ -206,7 +234,7 @@ void FollowOnThread(const FollowedLaunch& launch, bool family, ProcessTree& tree
             return;
         }
     }
-    if (!tree.WaitForEnd(launch.stop)) {
+    if (!tree.WaitForEnd(launch.port, launch.stopKey)) {
         return;
     }
     if (launch.reportWindow != nullptr) {
@@ -236,9 +264,16 @@ void Win32LaunchFollower::Follow(LaunchId launch, LaunchProcesses& processes, co
     }
     ::ResetEvent(stop_.get());
     followedPort_ = win32->Port();
+    if (followedPort_ == nullptr) {
+        ownPort_.reset(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+        if (!ownPort_) {
+            return;
+        }
+        followedPort_ = ownPort_.get();
+    }
     const FollowedLaunch followed{launch,
                                   StopKey(++follows_),
-                                  win32->Port(),
+                                  followedPort_,
                                   win32->Job(),
                                   win32->Job() != nullptr ? nullptr : win32->Process(),
                                   stop_.get(),
@@ -260,6 +295,7 @@ void Win32LaunchFollower::Stop() {
     }
     follower_.join();
     followedPort_ = nullptr;
+    ownPort_.reset();
 }
 
 }  // namespace resolaunch

@@ -10,8 +10,10 @@
 namespace resolaunch {
 
 // A thread per followed launch: it waits on the job's completion port for
-// the family's end, and on handles of the processes outside the job, looking
-// for what they start in a process snapshot at most once a second.
+// the family's end, then for the processes its rule names, in the job or
+// not: their ends are posted to the same port, and what they start is found
+// as the job reports its new processes, or in a process snapshot at most once
+// a second.
 class Win32LaunchFollower final : public LaunchFollower {
 public:
     Win32LaunchFollower();
@@ -32,7 +34,8 @@ private:
     DWORD reportThread_ = 0;
     UINT reportMessage_ = 0;
     unsigned follows_ = 0;
-    HANDLE followedPort_ = nullptr;  // the followed launch's job's port, while followed
+    HANDLE followedPort_ = nullptr;  // the followed launch's job's port, or ownPort_, while followed
+    UniqueKernelHandle ownPort_;     // for a launch without a job
     UniqueKernelHandle stop_;        // set: the follower thread returns
     std::thread follower_;
 };

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+
+#include "platform/win32_launch_follower.h"
+#include "platform/win32_launch_processes.h"
+#include "platform/win32_process_facts.h"
+#include "platform/win32_program_starter.h"
+
+namespace resolaunch {
+namespace {
+
+constexpr UINT kEnded = WM_APP + 7;
+
+// The end the follower posts to this thread's queue; false when none came in time.
+bool WaitForEnd(LaunchId launch, std::chrono::milliseconds timeout) {
+    const ULONGLONG until = ::GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
+    for (ULONGLONG now = ::GetTickCount64(); now < until; now = ::GetTickCount64()) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == kEnded && message.wParam == launch) {
+                return true;
+            }
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(until - now), QS_ALLINPUT);
+    }
+    return false;
+}
+
+// cmd hands ping over and ends at once; ping runs on for about two seconds.
+TEST(Win32LaunchFollower, AKeeperWithWhatItStartsEndsOnlyWhenTheyAllHaveEnded) {
+    MSG queue;
+    ::PeekMessageW(&queue, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for the follower's post
+    Win32ProgramStarter starter;
+    Win32ProcessFacts facts;
+    for (const bool descendants : {true, false}) {
+        SCOPED_TRACE(descendants ? "with what it starts" : "the keeper alone");
+        StartedProgram started = starter.Start(L"cmd.exe /c start \"\" /b ping -n 3 127.0.0.1", L"");
+        ASSERT_NE(started.processes, nullptr) << testing::PrintToString(started.failureReason.size());
+        auto& processes = static_cast<Win32LaunchProcesses&>(*started.processes);
+        Win32LaunchFollower follower;
+        follower.ReportEndsTo(nullptr, kEnded);
+        follower.Follow(1, processes, FollowRule{false, processes.ProcessId(), descendants, L""});
+        ASSERT_TRUE(WaitForEnd(1, std::chrono::seconds(20)));
+        const bool pingRuns = !facts.ProcessesNamed(L"ping.exe").empty();
+        EXPECT_EQ(pingRuns, !descendants);
+        // The next round starts with no ping left.
+        for (int wait = 0; wait < 100 && !facts.ProcessesNamed(L"ping.exe").empty(); ++wait) {
+            ::Sleep(50);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace resolaunch
