@@ -31,6 +31,7 @@ StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(
     placed_ = 0;
     following_ = false;
     namedDeadline_.reset();
+    namedSince_ = ticker_.Now();
     waitOver_ = std::move(waitOver);
     if (!request.waitFor.empty()) {
         LookForNamedProgram();
@@ -43,15 +44,23 @@ StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(
 // A program waited for by name: a process of it started after the press, in
 // the launch's family or not, while the family lives and a while after.
 void LaunchFlow::LookForNamedProgram() {
-    for (const uint32_t process : facts_.ProcessesNamed(FileNameOf(request_.waitFor))) {
-        if (latest_.StartedAfterLaunch(process) && IsProgramNamed(latest_.ImagePathOf(process), request_.waitFor)) {
-            WaitForWindow();
-            return;
-        }
-    }
     const std::chrono::milliseconds now = ticker_.Now();
-    if (!namedDeadline_ && latest_.Family().ended) {
-        namedDeadline_ = now + kNamedProgramWaitAfterFamily;
+    try {
+        for (const uint32_t process : facts_.ProcessesNamed(FileNameOf(request_.waitFor))) {
+            if (latest_.StartedAfterLaunch(process) &&
+                IsProgramNamed(latest_.ImagePathOf(process), request_.waitFor)) {
+                WaitForWindow();
+                return;
+            }
+        }
+        if (!namedDeadline_ && latest_.Family().ended) {
+            namedDeadline_ = now + kNamedProgramWaitAfterFamily;
+        }
+    } catch (...) {
+        LaunchWaitOver over;
+        over.failure = std::current_exception();
+        Finish(over, std::nullopt);
+        return;
     }
     if (namedDeadline_ && now >= *namedDeadline_) {
         LaunchWaitOver over;
@@ -59,8 +68,11 @@ void LaunchFlow::LookForNamedProgram() {
         Finish(over, std::nullopt);
         return;
     }
-    const std::chrono::milliseconds next =
-        namedDeadline_ ? std::min(kNamedProgramPoll, *namedDeadline_ - now) : kNamedProgramPoll;
+    // Often at first, when most games start; then gently, for a launcher left open a long while.
+    std::chrono::milliseconds next = now - namedSince_ < kProgramWindowWait ? kNamedProgramPoll : kNamedProgramSlowPoll;
+    if (namedDeadline_) {
+        next = std::min(next, *namedDeadline_ - now);
+    }
     ticker_.CallAfter(next, [this] { LookForNamedProgram(); });
 }
 

@@ -22,9 +22,12 @@
 namespace resolaunch {
 
 // How long a launch waits for a program named to wait for (--wait-for)
-// once its own family has ended, and how often it looks meanwhile.
+// once its own family has ended, and how often it looks meanwhile: every
+// kNamedProgramPoll for the first kProgramWindowWait, then every
+// kNamedProgramSlowPoll.
 inline constexpr std::chrono::milliseconds kNamedProgramWaitAfterFamily{120000};
 inline constexpr std::chrono::milliseconds kNamedProgramPoll{250};
+inline constexpr std::chrono::milliseconds kNamedProgramSlowPoll{1000};
 
 // What a launch takes of the platform.
 struct LaunchServices {
@@ -140,6 +143,7 @@ private:
     LaunchWindows known_;
     std::chrono::milliseconds deadline_{0};
     std::optional<std::chrono::milliseconds> namedDeadline_;  // once the family has ended
+    std::chrono::milliseconds namedSince_{0};
     std::pair<int32_t, int32_t> target_{0, 0};
     std::function<void(const LaunchWaitOver&)> waitOver_;  // set while waiting
     WindowHandle placed_ = 0;  // by the latest launch, or found for it when nothing was to be moved
