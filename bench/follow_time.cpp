@@ -231,7 +231,8 @@ private:
         targets_.Watch(clientReport);
         const std::wstring gameOptions = L"--title " + title + L" --lifetime " + std::to_wstring(lifetimeMs) +
                                          L" --report " + Quoted(report);
-        const std::wstring clientOptions = L"--hand-over " + Quoted(urlGame_) + L" --stay --lifetime " +
+        // The game outside the launch's job, as a client already running would start it.
+        const std::wstring clientOptions = L"--hand-over " + Quoted(urlGame_) + L" --break-away --stay --lifetime " +
                                            std::to_wstring(clientLifetimeMs) + L" --report " + Quoted(clientReport);
         if (!WriteFileBytes(OptionsFileOf(urlGame_), Utf8(gameOptions)) ||
             !WriteFileBytes(OptionsFileOf(client_), Utf8(clientOptions))) {

@@ -15,8 +15,13 @@
 namespace resolaunch {
 namespace {
 
-// How often processes outside the job are looked for while any followed one runs.
-constexpr DWORD kSnapshotEveryMs = 1000;
+// How often processes outside the job are looked for while a followed one
+// runs outside it: once a second at first, then ever less often while
+// nothing changes (a snapshot costs some milliseconds under Wine), at least
+// every kSnapshotSlowestMs. Every end, and every new process of the job, is
+// looked at once.
+constexpr DWORD kSnapshotFirstMs = 1000;
+constexpr DWORD kSnapshotSlowestMs = 30000;
 
 // The completion key that tells the follower thread of follow number n to
 // stop: an odd number, which no job handle (the key of the job's own
@@ -75,6 +80,28 @@ private:
     ULONG_PTR stopKey_;
 };
 
+// The id of the process that created `process`, as the system keeps it with
+// the process itself (also after that one has ended); 0 when it will not tell.
+DWORD CreatorOf(HANDLE process) {
+    struct BasicInformation {
+        LONG_PTR exitStatus;
+        ULONG_PTR peb;
+        ULONG_PTR affinity;
+        LONG_PTR basePriority;
+        ULONG_PTR id;
+        ULONG_PTR creatorId;
+    };
+    using QueryInformationProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static const auto query = reinterpret_cast<QueryInformationProcess>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    BasicInformation information{};
+    constexpr int kProcessBasicInformation = 0;
+    if (query == nullptr || query(process, kProcessBasicInformation, &information, sizeof(information), nullptr) < 0) {
+        return 0;
+    }
+    return static_cast<DWORD>(information.creatorId);
+}
+
 // The key of "a followed process has ended", posted by the system's wait
 // thread: no job handle (a multiple of 4) nor stop key (odd) is 2.
 constexpr ULONG_PTR kProcessEndKey = 2;
@@ -84,12 +111,12 @@ constexpr ULONG_PTR kProcessEndKey = 2;
 // Each is held open to its end and after (so that its id names no other
 // process while it is followed). One completion port wakes the wait: the
 // job's (its new processes are looked at as they come), or one of its own; a
-// process's end is posted to it. Processes outside the job are found in a
-// snapshot at most once a second.
+// process's end is posted to it. What a process outside the job starts is
+// found in a snapshot, at most once a second.
 class ProcessTree {
 public:
     // The keeper is opened at once: its id may name another process by the time the family has ended.
-    ProcessTree(const FollowRule& rule, uint64_t began) : rule_(rule), began_(began) {
+    ProcessTree(const FollowRule& rule, uint64_t began, HANDLE job) : rule_(rule), began_(began), job_(job) {
         if (rule.keeper != 0) {
             Add(rule.keeper, nullptr);
         }
@@ -108,13 +135,20 @@ public:
     bool WaitForEnd(HANDLE port, ULONG_PTR stopKey) {
         port_ = port;
         const bool looks = rule_.descendants || !rule_.named.empty();
-        for (;;) {
+        DWORD snapshotEvery = kSnapshotFirstMs;
+        for (bool timedOut = false;; ) {
+            const std::size_t followed = followed_.size();
             if (looks) {
                 LookForNew();
             }
             bool anyLive = false;
+            bool anyEnded = false;
+            bool anyOutsideJob = !rule_.named.empty();
             for (Followed& process : followed_) {
-                process.ended = process.ended || ::WaitForSingleObject(process.handle.get(), 0) != WAIT_TIMEOUT;
+                const bool ended = process.ended || ::WaitForSingleObject(process.handle.get(), 0) != WAIT_TIMEOUT;
+                anyEnded = anyEnded || ended != process.ended;
+                process.ended = ended;
+                anyOutsideJob = anyOutsideJob || (!ended && !process.inJob);
                 if (!process.ended && process.wait == nullptr &&
                     !::RegisterWaitForSingleObject(&process.wait, process.handle.get(), PostEnd, this, INFINITE,
                                                    WT_EXECUTEONLYONCE)) {
@@ -125,15 +159,31 @@ public:
             if (!anyLive) {
                 return true;
             }
+            if (followed_.size() != followed || anyEnded) {
+                snapshotEvery = kSnapshotFirstMs;
+            } else if (timedOut) {
+                snapshotEvery = std::min(snapshotEvery * 2, kSnapshotSlowestMs);
+            }
             DWORD message = 0;
             ULONG_PTR key = 0;
             LPOVERLAPPED detail = nullptr;
-            if (!::GetQueuedCompletionStatus(port_, &message, &key, &detail, looks ? kSnapshotEveryMs : INFINITE) &&
-                (detail != nullptr || ::GetLastError() != WAIT_TIMEOUT)) {
+            const DWORD timeout = looks && anyOutsideJob ? snapshotEvery : INFINITE;
+            timedOut = !::GetQueuedCompletionStatus(port_, &message, &key, &detail, timeout);
+            if (timedOut && (detail != nullptr || ::GetLastError() != WAIT_TIMEOUT)) {
                 return false;
             }
-            if (key == stopKey) {
+            if (!timedOut && key == stopKey) {
                 return false;
+            }
+            // What else came meanwhile (a launcher's burst of new processes) is looked at in one snapshot.
+            for (bool more = !timedOut; more; more = ::GetQueuedCompletionStatus(port_, &message, &key, &detail, 0)) {
+                if (key == stopKey) {
+                    return false;
+                }
+                const bool ofJob = job_ != nullptr && key == reinterpret_cast<ULONG_PTR>(job_);
+                if (ofJob && message == JOB_OBJECT_MSG_NEW_PROCESS) {
+                    AddJobMember(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(detail)));
+                }
             }
         }
     }
@@ -143,6 +193,7 @@ private:
         DWORD id = 0;
         UniqueKernelHandle handle;
         uint64_t created = 0;
+        bool inJob = false;  // its new processes are the job's: the port tells of them
         bool ended = false;
         HANDLE wait = nullptr;  // the system's wait for its end
     };
@@ -159,11 +210,33 @@ private:
         if (!created || (parent != nullptr && *created < parent->created)) {
             return;
         }
-        followed_.push_back({id, std::move(handle), *created});
+        bool inJob = false;
+        if (job_ != nullptr) {
+            const std::optional<std::vector<uint32_t>> members = ProcessesOfJob(job_);
+            inJob = members && std::find(members->begin(), members->end(), id) != members->end();
+        }
+        followed_.push_back({id, std::move(handle), *created, inJob});
+    }
+
+    // A new process of the job, asked at once, while the process that created
+    // it may still run: a program that starts the game and ends at once
+    // would be gone by the next snapshot.
+    void AddJobMember(DWORD id) {
+        if (!rule_.descendants || Find(id) != nullptr) {
+            return;
+        }
+        UniqueKernelHandle handle(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+        const Followed* creator = handle ? Find(CreatorOf(handle.get())) : nullptr;
+        const std::optional<uint64_t> created = CreationTimeOf(handle.get());
+        if (creator == nullptr || !created || *created < creator->created) {
+            return;
+        }
+        followed_.push_back({id, std::move(handle), *created, true});
     }
 
     const Followed* Find(DWORD id) const {
-        const auto found = std::find_if(followed_.begin(), followed_.end(), [&](const Followed& p) { return p.id == id; });
+        const auto found =
+            std::find_if(followed_.begin(), followed_.end(), [&](const Followed& process) { return process.id == id; });
         return found != followed_.end() ? &*found : nullptr;
     }
 
@@ -219,6 +292,7 @@ private:
 
     FollowRule rule_;
     uint64_t began_;
+    HANDLE job_;  // or null
     HANDLE port_ = nullptr;
     std::vector<Followed> followed_;
 };
@@ -280,7 +354,8 @@ void Win32LaunchFollower::Follow(LaunchId launch, LaunchProcesses& processes, co
                                   reportWindow_,
                                   reportThread_,
                                   reportMessage_};
-    follower_ = std::thread([followed, family = rule.family, tree = ProcessTree(rule, win32->Began())]() mutable {
+    ProcessTree tree(rule, win32->Began(), win32->Job());
+    follower_ = std::thread([followed, family = rule.family, tree = std::move(tree)]() mutable {
         FollowOnThread(followed, family, tree);
     });
 }
