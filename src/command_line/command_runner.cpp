@@ -4,7 +4,7 @@
 
 #include "flows/launch_flow.h"
 #include "flows/mode_switch.h"
-#include "follow/restore_on_end.h"
+#include "flows/switch_owner.h"
 #include "text/display_text.h"
 #include "text/messages.h"
 
@@ -16,7 +16,7 @@ public:
     CommandRun(const CommandLineRequest& request, const CommandServices& services)
         : request_(request), modes_(services.modes), displays_(services.displays), loop_(services.loop),
           output_(services.output),
-          launch_(services.launch, services.modes, services.displays, restoreOnEnd_) {}
+          switches_(services.modes, services.displays), launch_(services.launch, switches_) {}
 
     int Run() {
         if (request_.display) {
@@ -42,7 +42,7 @@ public:
             output_.Print(ModeList());
             return kExitDone;
         case CommandLineRequest::Action::Restore:
-            if (RestoreDisplays(modes_, displays_) != kChangeSuccessful) {
+            if (switches_.Restore() != kChangeSuccessful) {
                 output_.Report(kRestoreFailedMessage);
                 return kExitDisplayFailed;
             }
@@ -76,7 +76,7 @@ private:
                 return kExitBadCommandLine;
             }
         }
-        restoreOnEnd_.SetEnabled(request_.restoreOnExit);
+        switches_.SetRestoreAtEnd(request_.restoreOnExit);
         if (mode) {
             Switch(*mode);
         }
@@ -87,7 +87,7 @@ private:
     }
 
     void Switch(const DisplayMode& mode) {
-        const int32_t result = SwitchToMode(modes_, restoreOnEnd_, mode, request_.mode->rate);
+        const int32_t result = switches_.Switch(mode, request_.mode->rate);
         if (const std::optional<std::wstring> report = SwitchReport(result)) {
             Fail(*report, result == kChangeRestart ? kExitRestartNeeded : kExitDisplayFailed);
         }
@@ -112,7 +112,7 @@ private:
         const StartOutcome outcome = launch_.Start(request, [&](const LaunchWaitOver& over) { waitOver = over; });
         if (!outcome.started) {
             // Nothing half done: this line's own switch goes back, with or without --restore-on-exit.
-            CheckRestore(launch_.UndoSwitch());
+            CheckRestore(switches_.UndoSwitch());
             Fail(StartFailedMessage(program, outcome.failureReason), kExitStartFailed);
             return;
         }
@@ -124,7 +124,7 @@ private:
             std::rethrow_exception(waitOver->failure);
         }
         if (waitOver->waitedForMissing) {
-            CheckRestore(launch_.UndoSwitch());
+            CheckRestore(switches_.UndoSwitch());
             Fail(WaitedForProgramMissingMessage(request_.waitFor), kExitStartFailed);
             return;
         }
@@ -159,7 +159,7 @@ private:
     std::wstring displayDevice_;  // the chosen display when not the primary
     MessageLoop& loop_;
     CommandOutput& output_;
-    RestoreOnEnd restoreOnEnd_;
+    SwitchOwner switches_;
     LaunchFlow launch_;
     int exitCode_ = kExitDone;
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "flows/mode_switch.h"
 #include "follow/placement.h"
 #include "platform/file_path.h"
 
@@ -216,19 +215,7 @@ std::optional<int32_t> LaunchFlow::LaunchEnded(LaunchId launch) {
         return std::nullopt;  // only the latest launch counts
     }
     EndWatch();
-    const std::wstring& device = restoreOnEnd_.SwitchedDevice();
-    if (!restoreOnEnd_.TakeRestore(modes_.CurrentDisplayModeOn(device))) {
-        return std::nullopt;
-    }
-    return RestoreDisplays(modes_, displays_);
-}
-
-std::optional<int32_t> LaunchFlow::UndoSwitch() {
-    const std::wstring& device = restoreOnEnd_.SwitchedDevice();
-    if (!restoreOnEnd_.TakeUndo(modes_.CurrentDisplayModeOn(device))) {
-        return std::nullopt;
-    }
-    return RestoreDisplays(modes_, displays_);
+    return switches_.RestoreAtLaunchEnd();
 }
 
 }  // namespace resolaunch

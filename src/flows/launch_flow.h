@@ -9,12 +9,10 @@
 
 #include "follow/latest_launch.h"
 #include "follow/program_window.h"
-#include "follow/restore_on_end.h"
 #include "follow/window_watch.h"
 #include "launch/target_start.h"
-#include "modes/module1.h"
+#include "flows/switch_owner.h"
 #include "platform/desktop.h"
-#include "platform/displays.h"
 #include "platform/launch_follower.h"
 #include "platform/loop_ticker.h"
 #include "platform/process_facts.h"
@@ -76,9 +74,9 @@ struct LaunchWaitOver {
 // back when that is owed.
 class LaunchFlow {
 public:
-    LaunchFlow(const LaunchServices& services, Module1& modes, Displays& displays, RestoreOnEnd& restoreOnEnd)
+    LaunchFlow(const LaunchServices& services, SwitchOwner& switches)
         : start_(services.start), facts_(services.facts), follower_(services.follower), desktop_(services.desktop),
-          ticker_(services.ticker), modes_(modes), displays_(displays), restoreOnEnd_(restoreOnEnd),
+          ticker_(services.ticker), switches_(switches),
           latest_(services.facts) {}
     LaunchFlow(const LaunchFlow&) = delete;
     LaunchFlow& operator=(const LaunchFlow&) = delete;
@@ -112,9 +110,6 @@ public:
     // A followed launch has ended: its watch is over, and the screen goes
     // back when that is owed. The restore's result when one was made.
     std::optional<int32_t> LaunchEnded(LaunchId launch);
-    // A start failed: the screen goes back now when ResoLaunch's own switch
-    // is still in effect, whatever the user asked for at the end.
-    std::optional<int32_t> UndoSwitch();
 
 private:
     // Where the window goes: the position from the chosen display's corner.
@@ -132,9 +127,7 @@ private:
     LaunchFollower& follower_;
     Desktop& desktop_;
     LoopTicker& ticker_;
-    Module1& modes_;
-    Displays& displays_;
-    RestoreOnEnd& restoreOnEnd_;
+    SwitchOwner& switches_;
 
     LatestLaunch latest_;
     LaunchId launches_ = 0;

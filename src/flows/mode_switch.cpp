@@ -17,13 +17,6 @@ std::vector<std::wstring> ListDisplayModes(Module1& modes) {
     return labels;
 }
 
-int32_t SwitchToMode(Module1& modes, RestoreOnEnd& restoreOnEnd, const DisplayMode& mode,
-                     std::optional<uint32_t> rate) {
-    const int32_t result = modes.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0, rate);
-    restoreOnEnd.Switched(mode, result, modes.SelectedDisplay());
-    return result;
-}
-
 int32_t RestoreDisplays(Module1& modes, Displays& displays) {
     int32_t result = modes.RestoreDisplayMode();
     std::vector<std::wstring> devices;

@@ -18,7 +18,7 @@ void Form1::Form_Load() {
     controls_.AppendListEntries(ListDisplayModes(modes_));
     TransferSettings(1);
     if (saved.restoreWhenProgramEnds) {
-        restoreOnEnd_.SetEnabled(true);
+        switches_.SetRestoreAtEnd(true);
         controls_.SetMenuItemChecked(kRestoreOnEndCommand, true);
     }
 }
@@ -125,8 +125,8 @@ void Form1::ChooseDisplay(const DisplayInfo& display) {
 }
 
 void Form1::ToggleRestoreOnEnd() {
-    const bool enabled = !restoreOnEnd_.Enabled();
-    restoreOnEnd_.SetEnabled(enabled);
+    const bool enabled = !switches_.RestoreAtEnd();
+    switches_.SetRestoreAtEnd(enabled);
     controls_.SetMenuItemChecked(kRestoreOnEndCommand, enabled);
     try {
         options_.SaveRestoreWhenProgramEnds(enabled);
@@ -278,7 +278,7 @@ void Form1::AfterWindowWait(int16_t Index, const LaunchWaitOver& over) {
     if (over.failure) {
         std::rethrow_exception(over.failure);
     }
-    const bool restoreAtEnd = restoreOnEnd_.Enabled() && restoreOnEnd_.Owed();
+    const bool restoreAtEnd = switches_.RestoreOwed();
     showAgain.Release();
     if (Index == 0 && !restoreAtEnd) {
         // Without a window while the launch's windows are watched, then the end.
@@ -309,7 +309,7 @@ void Form1::Command3_Click() {
         return;
     }
     const DisplayMode mode = modes_.DisplayModes().at(static_cast<std::size_t>(index));
-    const int32_t result = SwitchToMode(modes_, restoreOnEnd_, mode);
+    const int32_t result = switches_.Switch(mode);
     TransferSettings(0);
     if (const std::optional<std::wstring> report = SwitchReport(result)) {
         messages_.ShowMessage(*report);
@@ -323,18 +323,16 @@ void Form1::Command4_Click() {
     }
 }
 
-void Form1::Command5_Click() {
-    RestoreDisplays(modes_, displays_);
-    restoreOnEnd_.Restored();
-}
+void Form1::Command5_Click() { switches_.Restore(); }
 
 void Form1::Command6_Click() {
     launch_.Cancel();  // a wait for the window ends with the program
+    switches_.Drop();
     controls_.EndProgram();
 }
 
 void Form1::Command7_Click() {
-    RestoreDisplays(modes_, displays_);
+    switches_.Restore();
     launch_.Cancel();
     controls_.EndProgram();
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "flows/launch_flow.h"
-#include "follow/restore_on_end.h"
+#include "flows/switch_owner.h"
 #include "modes/module1.h"
 #include "platform/displays.h"
 #include "settings/options_file.h"
@@ -34,7 +34,7 @@ public:
         : controls_(controls), messages_(messages), modes_(services.modes), displays_(services.displays),
           settings_(services.settings),
           options_(services.options), shortcuts_(services.shortcuts),
-          launch_(services.launch, services.modes, services.displays, restoreOnEnd_) {}
+          switches_(services.modes, services.displays), launch_(services.launch, switches_) {}
 
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads
@@ -117,7 +117,7 @@ private:
     OptionsStore& options_;
     ShortcutMaker& shortcuts_;
 
-    RestoreOnEnd restoreOnEnd_;
+    SwitchOwner switches_;
     LaunchFlow launch_;
     bool inputHeld_ = false;  // the main window takes no input while a launch waits
     int flowDepth_ = 0;

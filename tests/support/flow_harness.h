@@ -26,10 +26,10 @@ struct FlowHarness {
     FakeFileSystem files;
     FakeShortcuts shortcutFiles;
     Cp932Codec codec;
-    RestoreOnEnd restoreOnEnd;
+    SwitchOwner switches{modes, displays};
     LaunchFlow flow{
         LaunchServices{{launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop, loop.ticker},
-        modes, displays, restoreOnEnd};
+        switches};
 };
 
 }  // namespace resolaunch::testing

@@ -4,6 +4,7 @@
 #include "fake_display_settings.h"
 #include "fake_displays.h"
 #include "flows/mode_switch.h"
+#include "flows/switch_owner.h"
 
 namespace resolaunch {
 namespace {
@@ -31,20 +32,20 @@ struct ModeSwitchTest : ::testing::Test {
     FakeDisplaySettings display;
     FakeDisplays displays;
     Module1 modes{display};
-    RestoreOnEnd restoreOnEnd;
+    SwitchOwner switches{modes, displays};
 };
 
 TEST_F(ModeSwitchTest, TheChosenDisplaysTableTestsAndSwitchGoToThatDisplayAlone) {
     modes.SelectDisplay(kSecond);
     EXPECT_THAT(ListDisplayModes(modes), ElementsAre(L" 800 ×  600 32Bit  即時更新可", L"1280 ×  720 32Bit  即時更新可"));
-    EXPECT_EQ(SwitchToMode(modes, restoreOnEnd, modes.DisplayModes().at(0)), kChangeSuccessful);
+    EXPECT_EQ(switches.Switch(modes.DisplayModes().at(0)), kChangeSuccessful);
 
     EXPECT_TRUE(display.changeCalls.empty()) << "nothing went to the primary";
     const FakeDisplaySettings& second = *display.others.at(kSecond);
     ASSERT_EQ(second.changeCalls.size(), 4u) << "two tests for the list, then a test and the switch";
     EXPECT_EQ(second.changeCalls.back().flags, 0u);
     EXPECT_EQ(second.current->width, 800u);
-    EXPECT_EQ(restoreOnEnd.SwitchedDevice(), kSecond);
+    EXPECT_EQ(switches.SwitchedDevice(), kSecond);
 }
 
 TEST_F(ModeSwitchTest, ARestoreIsThePlatformsFirstThenEachDisplayLeftOut) {
@@ -53,7 +54,7 @@ TEST_F(ModeSwitchTest, ARestoreIsThePlatformsFirstThenEachDisplayLeftOut) {
         display.nullRestoreCoversOthers = !leftOut;
         modes.SelectDisplay(kSecond);
         modes.LoadDisplayModes();
-        ASSERT_EQ(SwitchToMode(modes, restoreOnEnd, modes.DisplayModes().at(0)), kChangeSuccessful);
+        ASSERT_EQ(switches.Switch(modes.DisplayModes().at(0)), kChangeSuccessful);
 
         EXPECT_EQ(RestoreDisplays(modes, displays), kChangeSuccessful);
         if (leftOut) {
