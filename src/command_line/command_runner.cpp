@@ -16,7 +16,8 @@ public:
     CommandRun(const CommandLineRequest& request, const CommandServices& services)
         : request_(request), modes_(services.modes), displays_(services.displays), loop_(services.loop),
           output_(services.output),
-          switches_(services.modes, services.displays), launch_(services.launch, switches_) {}
+          records_(services.launch.start.files, services.launch.facts),
+          switches_(services.modes, services.displays, records_), launch_(services.launch, switches_) {}
 
     int Run() {
         if (request_.display) {
@@ -42,6 +43,7 @@ public:
             output_.Print(ModeList());
             return kExitDone;
         case CommandLineRequest::Action::Restore:
+            switches_.SettleLeftBehind();
             if (switches_.Restore() != kChangeSuccessful) {
                 output_.Report(kRestoreFailedMessage);
                 return kExitDisplayFailed;
@@ -68,6 +70,7 @@ private:
     int SwitchAndLaunch() {
         std::optional<DisplayMode> mode;
         if (request_.mode) {
+            switches_.SettleLeftBehind();
             modes_.LoadDisplayModes();
             mode = modes_.FindDisplayMode(request_.mode->width, request_.mode->height, request_.mode->bits,
                                           request_.mode->rate);
@@ -159,6 +162,7 @@ private:
     std::wstring displayDevice_;  // the chosen display when not the primary
     MessageLoop& loop_;
     CommandOutput& output_;
+    SwitchRecords records_;
     SwitchOwner switches_;
     LaunchFlow launch_;
     int exitCode_ = kExitDone;

@@ -1,35 +1,74 @@
 #include "flows/switch_owner.h"
 
+#include <utility>
+
+#include "base/ignoring_case.h"
 #include "flows/mode_switch.h"
 #include "platform/display_settings.h"
 
 namespace resolaunch {
 
+void SwitchOwner::SetRestoreAtEnd(bool restore) {
+    restoreAtEnd_ = restore;
+    KeepRecord();
+}
+
 int32_t SwitchOwner::Switch(const DisplayMode& mode, std::optional<uint32_t> rate) {
+    const std::wstring& device = modes_.SelectedDisplay();
+    std::wstring interfacePath;
+    for (const DisplayInfo& display : displays_.AttachedDisplays()) {
+        if (device.empty() ? display.primary : EqualIgnoringCase(display.deviceName, device)) {
+            interfacePath = display.interfacePath;
+        }
+    }
+    const std::optional<SwitchRecord> before = switched_;
+    // The record comes first: ResoLaunch may be ended the moment the screen has switched.
+    switched_ = SwitchRecord{device, interfacePath, mode, rate.value_or(0)};
+    KeepRecord();
     const int32_t result = modes_.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0, rate);
     // A switch that failed or waits for a restart left the screen as it was.
-    if (result == kChangeSuccessful) {
-        switched_ = mode;
-        switchedDevice_ = modes_.SelectedDisplay();
+    if (result != kChangeSuccessful) {
+        switched_ = before;
+        KeepRecord();
     }
     return result;
 }
 
 int32_t SwitchOwner::Restore() {
-    switched_.reset();
+    Drop();
     return RestoreDisplays(modes_, displays_);
 }
 
-bool SwitchOwner::TakeSwitch() {
-    if (!switched_ || modes_.CurrentDisplayModeOn(switchedDevice_) != switched_) {
-        return false;
-    }
+void SwitchOwner::Drop() {
     switched_.reset();
-    return true;
+    KeepRecord();
+}
+
+void SwitchOwner::KeepRecord() {
+    if (restoreAtEnd_ && switched_) {
+        recorded_ = records_.Write(*switched_);
+    } else if (std::exchange(recorded_, false)) {
+        records_.Delete();
+    }
+}
+
+bool SwitchOwner::TakeSwitch() {
+    const bool inMode = switched_ && modes_.CurrentDisplayModeOn(switched_->device) == switched_->mode;
+    Drop();
+    return inMode;
 }
 
 std::optional<int32_t> SwitchOwner::RestoreAtLaunchEnd() {
-    if (!restoreAtEnd_ || !TakeSwitch()) {
+    if (!restoreAtEnd_ || !switched_) {
+        return std::nullopt;
+    }
+    // Another ResoLaunch's hotkey deleted every record: nothing is owed.
+    if (recorded_ && !records_.Exists()) {
+        recorded_ = false;
+        switched_.reset();
+        return std::nullopt;
+    }
+    if (!TakeSwitch()) {
         return std::nullopt;
     }
     return RestoreDisplays(modes_, displays_);
@@ -40,6 +79,26 @@ std::optional<int32_t> SwitchOwner::UndoSwitch() {
         return std::nullopt;
     }
     return RestoreDisplays(modes_, displays_);
+}
+
+std::optional<std::wstring> SwitchOwner::DeviceOf(const std::wstring& interfacePath) {
+    for (const DisplayInfo& display : displays_.AttachedDisplays()) {
+        if (EqualIgnoringCase(display.interfacePath, interfacePath)) {
+            return display.primary ? std::wstring() : display.deviceName;
+        }
+    }
+    return std::nullopt;
+}
+
+void SwitchOwner::SettleLeftBehind() {
+    records_.SettleLeftBehind([this](const SwitchRecord& record) {
+        // The monitor it switched, found by its interface path where it has one: device names move.
+        const std::optional<std::wstring> device =
+            record.interfacePath.empty() ? std::optional<std::wstring>(record.device) : DeviceOf(record.interfacePath);
+        if (device && modes_.CurrentDisplayModeOn(*device) == record.mode) {
+            RestoreDisplays(modes_, displays_);
+        }
+    });
 }
 
 }  // namespace resolaunch

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "flows/switch_records.h"
 #include "modes/display_mode.h"
 #include "modes/module1.h"
 #include "platform/displays.h"
@@ -16,13 +17,17 @@ namespace resolaunch {
 // back when a launch ends. It is owed then when the user asked for it (the
 // system menu's check, --restore-on-exit), ResoLaunch's own switch succeeded
 // and nothing has put the screen back since, and the screen is still in the
-// mode ResoLaunch switched to: a change of the user's own wins.
+// mode ResoLaunch switched to: a change of the user's own wins. While a
+// restore is owed, a record of it (SwitchRecords) outlives this process, so
+// that a later start makes it when this one was ended first.
 class SwitchOwner {
 public:
-    SwitchOwner(Module1& modes, Displays& displays) : modes_(modes), displays_(displays) {}
+    SwitchOwner(Module1& modes, Displays& displays, SwitchRecords& records)
+        : modes_(modes), displays_(displays), records_(records) {}
 
     bool RestoreAtEnd() const { return restoreAtEnd_; }
-    void SetRestoreAtEnd(bool restore) { restoreAtEnd_ = restore; }
+    // Asked for, with a switch of ResoLaunch's own in effect, a restore is owed from now on.
+    void SetRestoreAtEnd(bool restore);
 
     // 解像度変更's switch of the selected display: test, then switch for this
     // session only, at `rate` when one is given (else as
@@ -31,12 +36,16 @@ public:
     // The one restore (RestoreDisplays); nothing is owed after it.
     int32_t Restore();
     // Nothing is owed any more, and the screen stays as it is: ResoLaunch ends.
-    void Drop() { switched_.reset(); }
+    void Drop();
+    // The start of the window, --restore and a --mode line: the restores that
+    // ResoLaunch processes which have ended still owed, made now where their
+    // display is still in the mode they set.
+    void SettleLeftBehind();
 
     // ResoLaunch's own switch is in effect and the user asked for it back at the end.
     bool RestoreOwed() const { return restoreAtEnd_ && switched_.has_value(); }
-    // The display of the latest switch that worked; "" the primary.
-    const std::wstring& SwitchedDevice() const { return switchedDevice_; }
+    // The display of the switch in effect; "" the primary.
+    std::wstring SwitchedDevice() const { return switched_ ? switched_->device : std::wstring(); }
 
     // A followed launch has ended: the screen goes back when that is owed.
     // The restore's result when one was made.
@@ -46,14 +55,20 @@ public:
     std::optional<int32_t> UndoSwitch();
 
 private:
-    // True, and nothing owed from then on, when the switched display is still in the mode ResoLaunch set.
+    // True when the switched display is still in the mode ResoLaunch set;
+    // nothing is owed from then on either way.
     bool TakeSwitch();
+    // The record is written while a restore is owed, and gone otherwise.
+    void KeepRecord();
+    // The device of the display with that interface path; nothing when it is not attached.
+    std::optional<std::wstring> DeviceOf(const std::wstring& interfacePath);
 
     Module1& modes_;
     Displays& displays_;
+    SwitchRecords& records_;
     bool restoreAtEnd_ = false;
-    std::optional<DisplayMode> switched_;  // the mode ResoLaunch's switch set, while it is owed back
-    std::wstring switchedDevice_;
+    std::optional<SwitchRecord> switched_;  // what ResoLaunch's switch set, while it is owed back
+    bool recorded_ = false;                 // its record was written
 };
 
 }  // namespace resolaunch

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace resolaunch {
 
@@ -24,7 +25,7 @@ struct FileRead {
     }
 };
 
-// The few file operations the settings need. Paths are the platform's own.
+// The few file operations the settings and the switch records need. Paths are the platform's own.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -44,6 +45,16 @@ public:
     virtual bool MoveReplacing(const std::wstring& from, const std::wstring& to) = 0;
 
     virtual void RemoveFile(const std::wstring& path) = 0;
+
+    // Moves `from` to `to` only when no file is at `to`: of two callers, one
+    // at most succeeds.
+    virtual bool MoveWithoutReplacing(const std::wstring& from, const std::wstring& to) = 0;
+    // The user's folder for temporary files; empty when there is none.
+    virtual std::wstring TemporaryFolder() = 0;
+    // Makes the folder; true when it is there afterwards.
+    virtual bool MakeFolder(const std::wstring& path) = 0;
+    // The names of the files in a folder; empty when it cannot be read.
+    virtual std::vector<std::wstring> FileNamesIn(const std::wstring& folder) = 0;
 };
 
 }  // namespace resolaunch

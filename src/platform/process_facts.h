@@ -6,6 +6,15 @@
 
 namespace resolaunch {
 
+// A process as it stays known while it runs: its id, and when it was created
+// (ids are reused).
+struct ProcessIdentity {
+    uint32_t id = 0;
+    uint64_t created = 0;  // in the platform's count of system time
+
+    friend bool operator==(const ProcessIdentity&, const ProcessIdentity&) = default;
+};
+
 // What the system tells of processes that are not ResoLaunch's own.
 class ProcessFacts {
 public:
@@ -24,6 +33,11 @@ public:
     // The live processes whose executable's file name is `fileName`
     // (compared as the platform compares file names).
     virtual std::vector<uint32_t> ProcessesNamed(const std::wstring& fileName) = 0;
+
+    // ResoLaunch's own process.
+    virtual ProcessIdentity Self() = 0;
+    // Whether that process still runs.
+    virtual bool IsRunning(const ProcessIdentity& process) = 0;
 };
 
 }  // namespace resolaunch

@@ -83,6 +83,48 @@ bool Win32FileSystem::MoveReplacing(const std::wstring& from, const std::wstring
 
 void Win32FileSystem::RemoveFile(const std::wstring& path) { ::DeleteFileW(path.c_str()); }
 
+bool Win32FileSystem::MoveWithoutReplacing(const std::wstring& from, const std::wstring& to) {
+    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+std::wstring Win32FileSystem::TemporaryFolder() {
+    wchar_t path[MAX_PATH + 2] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 2, path);
+    if (length == 0 || length > MAX_PATH + 1) {
+        return std::wstring();
+    }
+    std::wstring folder(path, length);
+    while (folder.size() > 3 && folder.back() == L'\\') {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+bool Win32FileSystem::MakeFolder(const std::wstring& path) {
+    if (::CreateDirectoryW(path.c_str(), nullptr)) {
+        return true;
+    }
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::vector<std::wstring> Win32FileSystem::FileNamesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                             nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            names.emplace_back(found.cFileName);
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
 std::optional<std::string> Win32AnsiCodec::Encode(std::wstring_view text) {
     if (text.empty()) {
         return std::string();

@@ -14,6 +14,10 @@ public:
     bool WriteNewFile(const std::wstring& path, std::string_view bytes) override;
     bool MoveReplacing(const std::wstring& from, const std::wstring& to) override;
     void RemoveFile(const std::wstring& path) override;
+    bool MoveWithoutReplacing(const std::wstring& from, const std::wstring& to) override;
+    std::wstring TemporaryFolder() override;
+    bool MakeFolder(const std::wstring& path) override;
+    std::vector<std::wstring> FileNamesIn(const std::wstring& folder) override;
 };
 
 // The system's ANSI code page (or another one named) through

@@ -91,6 +91,17 @@ bool Win32ProcessFacts::StartedByShell(uint32_t processId) {
     return byShell;
 }
 
+ProcessIdentity Win32ProcessFacts::Self() {
+    return {::GetCurrentProcessId(), CreationTimeOf(::GetCurrentProcess()).value_or(0)};
+}
+
+bool Win32ProcessFacts::IsRunning(const ProcessIdentity& process) {
+    const UniqueKernelHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.id));
+    DWORD exitCode = 0;
+    return handle && CreationTimeOf(handle.get()) == process.created && ::GetExitCodeProcess(handle.get(), &exitCode) &&
+           exitCode == STILL_ACTIVE;
+}
+
 std::vector<uint32_t> Win32ProcessFacts::ProcessesNamed(const std::wstring& fileName) {
     std::vector<uint32_t> named;
     const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

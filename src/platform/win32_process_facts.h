@@ -16,6 +16,8 @@ public:
     std::wstring ImagePathOf(uint32_t processId) override;
     bool StartedByShell(uint32_t processId) override;
     std::vector<uint32_t> ProcessesNamed(const std::wstring& fileName) override;
+    ProcessIdentity Self() override;
+    bool IsRunning(const ProcessIdentity& process) override;
 
 private:
     // What is known of a process, kept with the process held open: while it

@@ -13,6 +13,8 @@
 namespace resolaunch {
 
 void Form1::Form_Load() {
+    // A restore that an ended ResoLaunch still owed comes first, before the window shows.
+    switches_.SettleLeftBehind();
     const SavedOptions saved = LoadOptions();
     SelectSavedDisplay(saved.display);
     controls_.AppendListEntries(ListDisplayModes(modes_));

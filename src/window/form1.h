@@ -34,7 +34,8 @@ public:
         : controls_(controls), messages_(messages), modes_(services.modes), displays_(services.displays),
           settings_(services.settings),
           options_(services.options), shortcuts_(services.shortcuts),
-          switches_(services.modes, services.displays), launch_(services.launch, switches_) {}
+          records_(services.launch.start.files, services.launch.facts),
+          switches_(services.modes, services.displays, records_), launch_(services.launch, switches_) {}
 
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads
@@ -117,6 +118,7 @@ private:
     OptionsStore& options_;
     ShortcutMaker& shortcuts_;
 
+    SwitchRecords records_;
     SwitchOwner switches_;
     LaunchFlow launch_;
     bool inputHeld_ = false;  // the main window takes no input while a launch waits

@@ -260,6 +260,11 @@ public:
         return named;
     }
 
+    ProcessIdentity Self() override { return self; }
+    bool IsRunning(const ProcessIdentity& process) override {
+        return std::find(running.begin(), running.end(), process) != running.end();
+    }
+
     void Follow(LaunchId launch, LaunchProcesses&, const FollowRule& rule) override {
         log_.push_back(L"follow " + std::to_wstring(rule.keeper));
         followed.push_back({launch, rule.keeper});
@@ -295,6 +300,8 @@ public:
     std::map<uint32_t, std::wstring> imagePaths;
     std::set<uint32_t> startedByShell;
     std::map<std::wstring, std::wstring> urlHandlers;  // scheme: its handler's command
+    ProcessIdentity self{4242, 7};
+    std::vector<ProcessIdentity> running{self};
     std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> afterNextStart;
     std::vector<Followed> followed;
     std::vector<FollowRule> rules;

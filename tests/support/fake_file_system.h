@@ -67,7 +67,39 @@ public:
 
     void RemoveFile(const std::wstring& path) override { files.erase(path); }
 
+    bool MoveWithoutReplacing(const std::wstring& from, const std::wstring& to) override {
+        const auto found = files.find(from);
+        if (found == files.end() || files.count(to) != 0) {
+            return false;
+        }
+        files[to] = found->second;
+        files.erase(from);
+        return true;
+    }
+    std::wstring TemporaryFolder() override { return temporaryFolder; }
+    bool MakeFolder(const std::wstring& path) override {
+        if (folderFails) {
+            return false;
+        }
+        folders.insert(path);
+        return true;
+    }
+    // The files whose path is the folder, "\" and a name.
+    std::vector<std::wstring> FileNamesIn(const std::wstring& folder) override {
+        std::vector<std::wstring> names;
+        for (const auto& [path, bytes] : files) {
+            if (path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0 &&
+                path[folder.size()] == L'\\' && path.find(L'\\', folder.size() + 1) == std::wstring::npos) {
+                names.push_back(path.substr(folder.size() + 1));
+            }
+        }
+        return names;
+    }
+
     std::wstring programPath = L"C:\\Games\\ResoLaunch.exe";
+    std::wstring temporaryFolder = L"C:\\Users\\player\\AppData\\Local\\Temp";
+    std::set<std::wstring> folders;
+    bool folderFails = false;  // no folder can be made
     std::map<std::wstring, std::string> files;
     std::set<std::wstring> unreadable;
     Fault fault = Fault::None;

@@ -26,7 +26,8 @@ struct FlowHarness {
     FakeFileSystem files;
     FakeShortcuts shortcutFiles;
     Cp932Codec codec;
-    SwitchOwner switches{modes, displays};
+    SwitchRecords records{files, launcher};
+    SwitchOwner switches{modes, displays, records};
     LaunchFlow flow{
         LaunchServices{{launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop, loop.ticker},
         switches};

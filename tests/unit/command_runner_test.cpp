@@ -137,6 +137,22 @@ TEST_F(CommandRunnerTest, WaitForANameThatNeverStartsEndsWithFourAndUndoesTheSwi
     EXPECT_EQ(Errors(), L"指定されたプログラムは起動しませんでした: C:\\Games\\game.exe\r\n");
 }
 
+// A restore owed by a ResoLaunch that was ended: --list leaves it, a line
+// with --mode makes it first; the line's own restore owed is recorded too.
+TEST_F(CommandRunnerTest, ALineWithAModeFirstMakesTheRestoreAnEndedResoLaunchOwed) {
+    const std::wstring folder = L"C:\\Users\\player\\AppData\\Local\\Temp\\ResoLaunch";
+    files.files[folder + L"\\1000-5.txt"] = "Device=\r\nInterface=\r\nMode=800x600x32\r\nRate=0\r\n";
+    display.current = testing::FakeMode{32, 800, 600};
+    EXPECT_EQ(Run(L"R.exe --list"), kExitDone);
+    EXPECT_THAT(log, ElementsAre(L"stdout")) << "no restore";
+    EXPECT_TRUE(files.files.count(folder + L"\\1000-5.txt"));
+    log.clear();
+
+    EXPECT_EQ(Run(L"R.exe --mode=640x480 --restore-on-exit game.exe"), kExitDone);
+    EXPECT_THAT(log, ElementsAre(L"restore", L"switch", L"start game.exe", L"follow 500", L"restore"));
+    EXPECT_THAT(files.FileNamesIn(folder), IsEmpty());
+}
+
 TEST_F(CommandRunnerTest, WithoutADepthTheCurrentOneOrElseTheDeepest) {
     const auto switchedTo = [this] {
         const auto& request = display.changeCalls.back().request;

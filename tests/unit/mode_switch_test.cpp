@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "fake_display_settings.h"
+#include "fake_desktop.h"
 #include "fake_displays.h"
+#include "fake_file_system.h"
 #include "flows/mode_switch.h"
 #include "flows/switch_owner.h"
 
@@ -32,7 +34,12 @@ struct ModeSwitchTest : ::testing::Test {
     FakeDisplaySettings display;
     FakeDisplays displays;
     Module1 modes{display};
-    SwitchOwner switches{modes, displays};
+    testing::FakeFileSystem files;
+    std::vector<std::wstring> log;
+    testing::FakeLoop loop;
+    testing::FakeLauncher processes{log, loop};
+    SwitchRecords records{files, processes};
+    SwitchOwner switches{modes, displays, records};
 };
 
 TEST_F(ModeSwitchTest, TheChosenDisplaysTableTestsAndSwitchGoToThatDisplayAlone) {

@@ -16,6 +16,8 @@ using namespace std::chrono_literals;
 
 const std::wstring kRestoreFailed = L"解像度を戻せませんでした。(ToT)";
 const std::wstring kIni = L"C:\\Games\\ResoLaunch.ini";
+// This process's record of a restore owed (the fake process 4242, created at 7).
+const std::wstring kRecord = L"C:\\Users\\player\\AppData\\Local\\Temp\\ResoLaunch\\4242-7.txt";
 
 // 解像度変更＞起動 with the system menu's "ゲーム終了時に解像度を戻す", and
 // the launch's end as the platform reports it.
@@ -45,10 +47,13 @@ TEST_F(RestoreOnEndTest, TheScreenGoesBackWhenTheLaunchAfterOurSwitchEnds) {
     EXPECT_FALSE(AtDefault());
     EXPECT_THAT(launcher.followed, ElementsAre(FakeLauncher::Followed{1, FakeLauncher::kStartedProcess}));
 
+    EXPECT_TRUE(files.files.count(kRecord)) << "the record of the restore owed";
     form.LaunchEnded(1);
     EXPECT_TRUE(AtDefault());
-    EXPECT_THAT(controls.changes, ElementsAre(L"switch", L"save path.txt", L"start C:\\Games\\game.exe", L"move",
-                                              L"follow 500", L"restore"));
+    // The record is in place before the switch: ResoLaunch may be ended the moment the screen has switched.
+    EXPECT_THAT(controls.changes, ElementsAre(L"save 4242-7.txt", L"switch", L"save path.txt",
+                                              L"start C:\\Games\\game.exe", L"move", L"follow 500", L"restore"));
+    EXPECT_FALSE(files.files.count(kRecord)) << "the record outlived the restore";
     EXPECT_THAT(messages.shown, IsEmpty()) << "silent when it works";
     EXPECT_FALSE(controls.ended);
 
