@@ -1,9 +1,9 @@
 // Times the following of a launch. With ゲーム終了時に解像度を戻す checked and
 // 解像度変更＞起動 pressed: from the end of the started program's last process
 // to the screen back at the desktop's own mode; the same for a game started
-// from a URL whose handler, a store client, stays open. Then the watch after a
+// from a URL handed to a store client already running. Then the watch after a
 // placement: from a program's own move of its placed window (it centres it)
-// to the window back in place. Then it marks, in OUTPUT_FILE.phases, a watch
+// to the window back in place. Then it marks, in OUTPUT_FILE.phases, a watch,
 // a wait for a program that runs on, and a wait for a URL-started game that
 // runs on, for scripts/bench-follow.sh to read ResoLaunch's processor time
 // over each from outside.
@@ -37,7 +37,8 @@ constexpr int kDefaultRuns = 10;
 constexpr int kDefaultWaitSeconds = 300;
 constexpr ScreenSize kDesktopSize{1024, 768};
 constexpr ScreenSize kSwitchedSize{800, 600};
-// The scheme the benchmark registers; its handler is a client that starts the game and stays open.
+// The scheme the benchmark registers; its handler hands the URL to a client
+// that runs already, outside the launch, and ends: the store client's way.
 constexpr const wchar_t* kScheme = L"resolaunch-bench";
 
 // A handle that is closed at the end of its scope.
@@ -91,14 +92,30 @@ public:
             throw std::runtime_error(error);
         }
         program_ = scratch_.Path() + L"\\delayed_window.exe";
-        client_ = scratch_.Path() + L"\\Client\\client.exe";
+        const std::wstring client = scratch_.Path() + L"\\Client\\client.exe";
+        const std::wstring handler = scratch_.Path() + L"\\Handler\\handler.exe";
+        const std::wstring request = scratch_.Path() + L"\\client-request";
+        const std::wstring clientReport = scratch_.Path() + L"\\client.txt";
         urlGame_ = scratch_.Path() + L"\\Client Game\\game.exe";
         if (!PlaceTargetProgram(program_, L"", &error) || !PlaceTargetProgram(urlGame_, L"", &error) ||
-            !PlaceTargetProgram(client_, L"", &error)) {
+            !PlaceTargetProgram(client, L"--serve " + Quoted(request) + L" --hand-over " + Quoted(urlGame_) +
+                                            L" --lifetime 7200000 --report " + Quoted(clientReport),
+                                &error) ||
+            !PlaceTargetProgram(handler, L"--forward " + Quoted(request), &error)) {
             throw std::runtime_error(error);
         }
+        targets_.Watch(clientReport);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION running{};
+        std::wstring line = Quoted(client);
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &running)) {
+            throw std::runtime_error("the client could not be started");
+        }
+        ::CloseHandle(running.hThread);
+        ::CloseHandle(running.hProcess);
         const std::wstring key = std::wstring(L"Software\\Classes\\") + kScheme;
-        const std::wstring command = Quoted(client_) + L" \"%1\"";
+        const std::wstring command = Quoted(handler) + L" \"%1\"";
         if (::RegSetKeyValueW(HKEY_LOCAL_MACHINE, (key + L"\\shell\\open\\command").c_str(), nullptr, REG_SZ,
                               command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) !=
             ERROR_SUCCESS) {
@@ -124,12 +141,13 @@ public:
         return UntilRestored(report);
     }
 
-    // The same from a URL whose handler starts the game and stays open
-    // after it: ms from the game's end to the screen back.
+    // The same from a URL handed to a client already running, which starts
+    // the game outside the launch and stays: ms from the game's end to the
+    // screen back.
     double RestoreAfterUrl(int number) {
         const std::wstring title = L"UrlGame" + std::to_wstring(number);
         const std::wstring report = scratch_.Path() + L"\\url-" + std::to_wstring(number) + L".txt";
-        PrepareUrlGame(title, report, 1500, 5000);
+        PrepareUrlGame(title, report, 1500);
         Launch(kChangeModeAndLaunch, title, report, UrlCommand());
         return UntilRestored(report);
     }
@@ -169,14 +187,14 @@ public:
     }
 
     // `seconds` of a launch that runs on, marked likewise.
-    // With `url`, the game comes from a URL, its client stays open, and the
+    // With `url`, the game comes from a URL, handed to the running client, and the
     // phase is "url-wait".
     void WaitWhileRunning(PhaseMarks& marks, int seconds, bool url) {
         const std::wstring title = url ? L"LongUrlRun" : L"LongRun";
         const std::wstring report = scratch_.Path() + (url ? L"\\long-url-run.txt" : L"\\long-run.txt");
         const int lifetimeMs = (seconds + 60) * 1000;
         if (url) {
-            PrepareUrlGame(title, report, lifetimeMs, lifetimeMs);
+            PrepareUrlGame(title, report, lifetimeMs);
         }
         Launch(url ? kChangeModeAndLaunch : kLaunchAndStay, title, report,
                url ? UrlCommand() : ProgramCommand(title, report, lifetimeMs, L""));
@@ -225,17 +243,11 @@ private:
 
     static std::wstring UrlCommand() { return std::wstring(kScheme) + L"://rungameid/70"; }
 
-    // The client starts the game with these options, and stays open `clientLifetimeMs` from its own start.
-    void PrepareUrlGame(const std::wstring& title, const std::wstring& report, int lifetimeMs, int clientLifetimeMs) {
-        const std::wstring clientReport = report + L".client.txt";
-        targets_.Watch(clientReport);
+    // The client starts the game with these options.
+    void PrepareUrlGame(const std::wstring& title, const std::wstring& report, int lifetimeMs) {
         const std::wstring gameOptions = L"--title " + title + L" --lifetime " + std::to_wstring(lifetimeMs) +
                                          L" --report " + Quoted(report);
-        // The game outside the launch's job, as a client already running would start it.
-        const std::wstring clientOptions = L"--hand-over " + Quoted(urlGame_) + L" --break-away --stay --lifetime " +
-                                           std::to_wstring(clientLifetimeMs) + L" --report " + Quoted(clientReport);
-        if (!WriteFileBytes(OptionsFileOf(urlGame_), Utf8(gameOptions)) ||
-            !WriteFileBytes(OptionsFileOf(client_), Utf8(clientOptions))) {
+        if (!WriteFileBytes(OptionsFileOf(urlGame_), Utf8(gameOptions))) {
             throw std::runtime_error("the URL game's options could not be written");
         }
     }
@@ -269,7 +281,6 @@ private:
     TargetPrograms targets_;
     AppUnderTest app_;
     std::wstring program_;
-    std::wstring client_;
     std::wstring urlGame_;
     int switched_ = -1;
 };
@@ -294,7 +305,7 @@ std::string Measure(const std::wstring& output, int runs, int waitSeconds) {
         urlRestores.push_back(bench.RestoreAfterUrl(run));
     }
     const auto [urlLow, urlHigh] = std::minmax_element(urlRestores.begin(), urlRestores.end());
-    report += Format("\nrestore after a URL launch whose store client stays open: the game's end until the screen is"
+    report += Format("\nrestore after a URL handed to a running client (the game outside the job): the game's end until the screen is"
                      " back (%d runs)\n  median %.1f ms   min %.1f ms   max %.1f ms\n  runs:",
                      runs, Median(urlRestores), *urlLow, *urlHigh);
     for (const double ms : urlRestores) {

@@ -16,6 +16,7 @@
 #include "fake_displays.h"
 #include "fake_file_system.h"
 #include "fake_form_controls.h"
+#include "fake_return_key.h"
 #include "fake_shortcuts.h"
 #include "window/form1.h"
 
@@ -87,7 +88,8 @@ std::string Report(const char* driver, DisplaySettings& display) {
     testing::FakeDisplays displays;  // no ResoLaunch.ini: the primary, never asked
     const LaunchServices launch{{launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop,
                                 loop.ticker};
-    Form1 form(controls, messages, FormServices{module, displays, settings, options, launch, shortcuts});
+    testing::FakeReturnKey returnKey;
+    Form1 form(controls, messages, FormServices{module, displays, settings, options, launch, shortcuts, returnKey});
     const Clock::time_point start = Clock::now();
     form.Form_Load();
     const Clock::duration total = Clock::now() - start;

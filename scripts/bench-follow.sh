@@ -8,7 +8,7 @@
 # of its own prefix (build/wineprefix-bench-follow):
 #   - with ゲーム終了時に解像度を戻す checked, 解像度変更＞起動 of a program that
 #     ends by itself: its end until the screen is back, RUNS times (10); the
-#     same for a game started from a URL whose handler (a client) stays open;
+#     same for a game started from a URL handed to a client already running;
 #   - 起動＞待機 of a program that centres its placed window: its own move
 #     until the window is back in place, RUNS times;
 #   - ResoLaunch's processor time during the 10 s watch after a placement,
@@ -98,7 +98,7 @@ if watch_ms=$(phase_ms watch) && wait_ms=$(phase_ms wait) && url_wait_ms=$(phase
   awk -v watch="$watch_ms" -v wait="$wait_ms" -v url="$url_wait_ms" -v seconds="$WAIT_SECONDS" 'BEGIN {
     printf "the watch: ResoLaunch used %.0f ms of processor time in 10 s, %.2f %% of one core (goal <= 1 %%)\n", watch, watch / 100
     printf "waiting for a running program: ResoLaunch used %.0f ms of processor time in %d s, %.0f ms per hour\n", wait, seconds, wait * 3600 / seconds
-    printf "following a URL-started game (client open): %.0f ms in %d s, %.0f ms per hour (goal <= 1000)\n", url, seconds, url * 3600 / seconds
+    printf "following a URL-started game outside the job: %.0f ms in %d s, %.0f ms per hour (goal <= 1000)\n", url, seconds, url * 3600 / seconds
   }'
   echo "(processor time read from /proc in clock ticks of $((1000 / $(getconf CLK_TCK))) ms)"
 else

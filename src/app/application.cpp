@@ -11,6 +11,7 @@
 #include "platform/win32_message_loop.h"
 #include "platform/win32_process_facts.h"
 #include "platform/win32_program_starter.h"
+#include "platform/win32_return_key.h"
 #include "platform/win32_shortcuts.h"
 #include "platform/win32_std_streams.h"
 #include "platform/win32_url_handlers.h"
@@ -40,10 +41,11 @@ int RunWindow(HINSTANCE instance) {
     ShortcutMaker shortcuts(starter, files, shortcutFiles, files);
 
     Win32Displays displays;
+    Win32ReturnKey returnKey;
     MainWindow window(instance);
     const LaunchServices launch{{starter, files, shortcutFiles, files, ansi, urlHandlers}, facts, follower, desktop,
                                 ticker};
-    Form1 form(window, window, FormServices{module1, displays, settings, options, launch, shortcuts});
+    Form1 form(window, window, FormServices{module1, displays, settings, options, launch, shortcuts, returnKey});
     if (!window.Create(form)) {
         return 1;
     }
@@ -71,9 +73,10 @@ int RunCommand(const ParsedCommandLine& commandLine) {
     Win32AnsiCodec ansi;
     CommandOutput output(streams, ansi);
     Win32Displays displays;
+    Win32ReturnKey returnKey;
     const LaunchServices launch{{starter, files, shortcutFiles, files, ansi, urlHandlers}, facts, follower, desktop,
                                 ticker};
-    return RunCommandLine(commandLine, CommandServices{module1, displays, launch, loop, output});
+    return RunCommandLine(commandLine, CommandServices{module1, displays, launch, loop, output, returnKey});
 }
 
 }  // namespace

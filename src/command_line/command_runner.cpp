@@ -15,7 +15,7 @@ class CommandRun {
 public:
     CommandRun(const CommandLineRequest& request, const CommandServices& services)
         : request_(request), modes_(services.modes), displays_(services.displays), loop_(services.loop),
-          output_(services.output),
+          output_(services.output), returnKey_(services.returnKey),
           records_(services.launch.start.files, services.launch.facts),
           switches_(services.modes, services.displays, records_), launch_(services.launch, switches_) {}
 
@@ -135,7 +135,10 @@ private:
             std::optional<LaunchId> ended;
             loop_.OnLaunchEnded([&](LaunchId launch) { ended = launch; });
             launch_.FollowToEnd();
+            // While the line waits for its game, the key puts every display back; the game's end then owes nothing.
+            returnKey_.Listen([this] { CheckRestore(switches_.ReturnToDefaults()); });
             loop_.RunUntil([&] { return ended.has_value(); });
+            returnKey_.Stop();
             if (ended) {
                 CheckRestore(launch_.LaunchEnded(*ended));
             }
@@ -162,6 +165,7 @@ private:
     std::wstring displayDevice_;  // the chosen display when not the primary
     MessageLoop& loop_;
     CommandOutput& output_;
+    ReturnKey& returnKey_;
     SwitchRecords records_;
     SwitchOwner switches_;
     LaunchFlow launch_;

@@ -6,6 +6,7 @@
 #include "modes/module1.h"
 #include "platform/displays.h"
 #include "platform/message_loop.h"
+#include "platform/return_key.h"
 
 namespace resolaunch {
 
@@ -24,6 +25,7 @@ struct CommandServices {
     LaunchServices launch;
     MessageLoop& loop;  // the thread's, with no window
     CommandOutput& output;
+    ReturnKey& returnKey;
 };
 
 // Runs a command line other than the window's, without any window of its

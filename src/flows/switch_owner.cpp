@@ -39,6 +39,13 @@ int32_t SwitchOwner::Restore() {
     return RestoreDisplays(modes_, displays_);
 }
 
+int32_t SwitchOwner::ReturnToDefaults() {
+    switched_.reset();
+    recorded_ = false;
+    records_.DeleteAll();
+    return RestoreDisplays(modes_, displays_);
+}
+
 void SwitchOwner::Drop() {
     switched_.reset();
     KeepRecord();

@@ -37,6 +37,10 @@ public:
     int32_t Restore();
     // Nothing is owed any more, and the screen stays as it is: ResoLaunch ends.
     void Drop();
+    // Ctrl+Alt+Shift+R: every display back to its default mode (the one
+    // restore), and no restore owed any more by any ResoLaunch: every record
+    // goes.
+    int32_t ReturnToDefaults();
     // The start of the window, --restore and a --mode line: the restores that
     // ResoLaunch processes which have ended still owed, made now where their
     // display is still in the mode they set.

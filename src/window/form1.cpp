@@ -15,6 +15,8 @@ namespace resolaunch {
 void Form1::Form_Load() {
     // A restore that an ended ResoLaunch still owed comes first, before the window shows.
     switches_.SettleLeftBehind();
+    // Acts also while a box, the file dialog or a button's work is open, as 終了 does.
+    returnKey_.Listen([this] { RunHandler(messages_, [&] { switches_.ReturnToDefaults(); }); });
     const SavedOptions saved = LoadOptions();
     SelectSavedDisplay(saved.display);
     controls_.AppendListEntries(ListDisplayModes(modes_));

@@ -9,6 +9,7 @@
 #include "flows/switch_owner.h"
 #include "modes/module1.h"
 #include "platform/displays.h"
+#include "platform/return_key.h"
 #include "settings/options_file.h"
 #include "settings/settings_store.h"
 #include "shortcut/shortcut_maker.h"
@@ -25,6 +26,7 @@ struct FormServices {
     OptionsStore& options;
     LaunchServices launch;
     ShortcutMaker& shortcuts;
+    ReturnKey& returnKey;
 };
 
 // The main window's event handlers, free of any platform code.
@@ -33,7 +35,7 @@ public:
     Form1(FormControls& controls, UserMessages& messages, const FormServices& services)
         : controls_(controls), messages_(messages), modes_(services.modes), displays_(services.displays),
           settings_(services.settings),
-          options_(services.options), shortcuts_(services.shortcuts),
+          options_(services.options), shortcuts_(services.shortcuts), returnKey_(services.returnKey),
           records_(services.launch.start.files, services.launch.facts),
           switches_(services.modes, services.displays, records_), launch_(services.launch, switches_) {}
 
@@ -117,6 +119,7 @@ private:
     SettingsStore& settings_;
     OptionsStore& options_;
     ShortcutMaker& shortcuts_;
+    ReturnKey& returnKey_;
 
     SwitchRecords records_;
     SwitchOwner switches_;

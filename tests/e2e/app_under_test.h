@@ -208,6 +208,12 @@ public:
 private:
     template <typename Match>
     HWND WaitForDialog(Match match) const;
+
+public:
+    // Ends the process at once, as the Task Manager does, and waits for its end.
+    void Kill() { EndProcess(); }
+
+private:
     void EndProcess();
 
     ScratchFolder folder_;

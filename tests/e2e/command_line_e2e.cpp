@@ -198,6 +198,96 @@ TEST_F(CommandLine, WaitForPlacesTheNamedGameAndNotTheLaunchersWindow) {
     EXPECT_FALSE(WindowsTitled(L"LauncherWindow").empty()) << "the launcher's window should still be open";
 }
 
+// Ctrl+Alt+Shift+R as a keyboard sends it, down then up in reverse.
+bool SendReturnKey() {
+    const WORD keys[] = {VK_CONTROL, VK_MENU, VK_SHIFT, 'R'};
+    std::vector<INPUT> inputs;
+    for (int up = 0; up < 2; ++up) {
+        for (int i = 0; i < 4; ++i) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = keys[up ? 3 - i : i];
+            input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(input);
+        }
+    }
+    return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+// The key is taken a moment after the start: pressed until the screen is back.
+bool ReturnKeyRestores() {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (SendReturnKey() && WaitUntil([] { return CurrentScreenSize() == kDesktopSize; }, 1s)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// 解像度変更＞起動 with ゲーム終了時に解像度を戻す checked, then ResoLaunch
+// ended as the Task Manager ends it, while the game runs.
+class LeftBehind : public CommandLine {
+protected:
+    void SwitchLaunchAndKill() {
+        ASSERT_TRUE(StartProgram({{L"ResoLaunch.ini", "[Options]\r\nRestoreWhenProgramEnds=1\r\n"}}));
+        ASSERT_TRUE(Enter(Quoted(game_), L"37", L"41"));
+        ASSERT_TRUE(app_.SelectListEntry(ModeIndex(kSmallerSize, 32)));
+        ASSERT_TRUE(Press(kChangeModeAndLaunch));
+        ASSERT_TRUE(WaitForScreenSize(kSmallerSize)) << "the screen is at " << CurrentScreenSize();
+        ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_));
+        app_.Kill();
+        ASSERT_EQ(NamesIn(RecordsFolder()).size(), 1u) << "no record of the restore owed";
+    }
+};
+
+TEST_F(LeftBehind, TheNextStartOfTheWindowPutsTheScreenBackBeforeItShowsAndListChangesNothing) {
+    ASSERT_NO_FATAL_FAILURE(SwitchLaunchAndKill());
+    ProductRun list;
+    ASSERT_TRUE(RunToEnd(list, L"--list"));
+    EXPECT_EQ(CurrentScreenSize(), kSmallerSize) << "--list changed the screen";
+
+    AppUnderTest next;
+    std::string error;
+    ASSERT_TRUE(next.Start(&error)) << error;
+    EXPECT_EQ(CurrentScreenSize(), kDesktopSize) << "the window showed before the screen was back";
+    EXPECT_TRUE(NamesIn(RecordsFolder()).empty());
+}
+
+TEST_F(LeftBehind, AScreenSwitchedBySomeoneElseMeanwhileIsLeftAsItIs) {
+    ASSERT_NO_FATAL_FAILURE(SwitchLaunchAndKill());
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmPelsWidth = 640;
+    mode.dmPelsHeight = 480;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    ASSERT_EQ(::ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_TRUE(WaitForScreenSize({640, 480}));
+
+    AppUnderTest next;
+    std::string error;
+    ASSERT_TRUE(next.Start(&error)) << error;
+    EXPECT_EQ(CurrentScreenSize(), (ScreenSize{640, 480}));
+    EXPECT_TRUE(NamesIn(RecordsFolder()).empty()) << "the record was not deleted";
+}
+
+TEST_F(CommandLine, TheReturnKeyPutsTheScreenBackWhileALineWaitsAndFromTheWindow) {
+    ProductRun run;
+    ASSERT_TRUE(run.Start(L"--mode=800x600 --x=37 --y=41 --restore-on-exit -- " + Quoted(game_), scratch_.Path()));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_, &window));
+    EXPECT_TRUE(ReturnKeyRestores()) << "the screen is at " << CurrentScreenSize();
+    EXPECT_FALSE(run.Ended(500ms)) << "the line ended before its game";
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(run.Ended());
+    EXPECT_EQ(run.ExitCode(), 0u);
+
+    SCOPED_TRACE("the window, after 解像度変更");
+    ASSERT_TRUE(StartProgram());
+    ASSERT_TRUE(ChangeMode(ModeIndex(kSmallerSize, 32), kSmallerSize));
+    EXPECT_TRUE(ReturnKeyRestores()) << "the screen is at " << CurrentScreenSize();
+    EXPECT_TRUE(StillRunningAndShown());
+}
+
 // A script reads ResoLaunch's output through a pipe: the pipe ends with
 // ResoLaunch, not with the game, also when a console launcher starts it.
 TEST_F(CommandLine, AScriptReadingTheOutputSeesItsEndWhileTheGameRuns) {

@@ -16,8 +16,21 @@ std::string SettingsLine(const std::wstring& executable, const std::wstring& x, 
                   932);
 }
 
+std::wstring RecordsFolder() {
+    wchar_t temporary[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temporary);
+    return std::wstring(temporary) + L"ResoLaunch";
+}
+
+void RemoveRecords() {
+    for (const std::wstring& name : NamesIn(RecordsFolder())) {
+        ::DeleteFileW((RecordsFolder() + L"\\" + name).c_str());
+    }
+}
+
 void ProgramFixture::SetUp() {
     ASSERT_EQ(CurrentScreenSize(), kDesktopSize) << "the desktop is not at its own size before the test";
+    RemoveRecords();  // a ResoLaunch an earlier test ended would have its restore made by this test's start
     std::string error;
     ASSERT_TRUE(scratch_.Create(L"ResoLaunchE2E-scratch-", &error)) << error;
 }
@@ -36,6 +49,7 @@ void ProgramFixture::TearDown() {
     std::string error;
     EXPECT_TRUE(app_.Close(&error)) << error;
     EXPECT_TRUE(targets_.EndAll()) << "a started program would not end";
+    RemoveRecords();
 
     // Every test puts the desktop back, whatever it did to it.
     EXPECT_EQ(::ChangeDisplaySettingsA(nullptr, 0), DISP_CHANGE_SUCCESSFUL) << "restoring the desktop's mode";

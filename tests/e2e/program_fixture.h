@@ -34,6 +34,10 @@ inline constexpr int kY = 41;
 // program writes it under a Japanese system.
 std::string SettingsLine(const std::wstring& executable, const std::wstring& x, const std::wstring& y, int index);
 
+// Where ResoLaunch keeps its records of restores owed, and their removal.
+std::wstring RecordsFolder();
+void RemoveRecords();
+
 class ProgramFixture : public ::testing::Test {
 protected:
     void SetUp() override;

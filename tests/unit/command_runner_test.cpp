@@ -7,6 +7,7 @@
 #include "fake_display_settings.h"
 #include "fake_displays.h"
 #include "fake_file_system.h"
+#include "fake_return_key.h"
 #include "fake_shortcuts.h"
 #include "fake_std_streams.h"
 #include "modes/mode_label.h"
@@ -39,7 +40,7 @@ struct CommandRunnerTest : ::testing::Test {
     int Run(std::wstring_view line) {
         const LaunchServices launch{
             {launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop, loop.ticker};
-        return RunCommandLine(ParseCommandLine(line), CommandServices{modes, displays, launch, loop, output});
+        return RunCommandLine(ParseCommandLine(line), CommandServices{modes, displays, launch, loop, output, returnKey});
     }
     std::wstring Errors() { return codec.Decode(streams.bytes[StdStream::Error]); }
     bool AtDefault() const { return display.current && display.current->width == 1024; }
@@ -59,6 +60,7 @@ struct CommandRunnerTest : ::testing::Test {
     CommandOutput output{streams, codec};
     testing::FakeFileSystem files;
     testing::FakeShortcuts shortcutFiles;
+    testing::FakeReturnKey returnKey;
 };
 
 TEST_F(CommandRunnerTest, TheWholeLineSwitchesStartsPlacesWaitsAndRestoresInThatOrder) {
@@ -151,6 +153,17 @@ TEST_F(CommandRunnerTest, ALineWithAModeFirstMakesTheRestoreAnEndedResoLaunchOwe
     EXPECT_EQ(Run(L"R.exe --mode=640x480 --restore-on-exit game.exe"), kExitDone);
     EXPECT_THAT(log, ElementsAre(L"restore", L"switch", L"start game.exe", L"follow 500", L"restore"));
     EXPECT_THAT(files.FileNamesIn(folder), IsEmpty());
+}
+
+TEST_F(CommandRunnerTest, TheKeyWhileTheLineWaitsForItsGameReturnsTheScreenAndTheEndOwesNothing) {
+    launcher.followedEndsAfter = 5s;
+    bool restoredBeforeTheEnd = false;
+    launcher.AfterStart(1s, [this] { returnKey.Press(); });
+    launcher.AfterStart(2s, [&] { restoredBeforeTheEnd = AtDefault(); });
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --x=37 --y=41 --restore-on-exit game.exe"), kExitDone);
+    EXPECT_TRUE(restoredBeforeTheEnd);
+    EXPECT_THAT(log, ElementsAre(L"switch", L"start game.exe", L"move", L"follow 500", L"restore"));
+    EXPECT_FALSE(returnKey.Listening()) << "the key is let go with the line";
 }
 
 TEST_F(CommandRunnerTest, WithoutADepthTheCurrentOneOrElseTheDeepest) {

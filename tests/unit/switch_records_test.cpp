@@ -96,5 +96,23 @@ TEST_F(SwitchRecordTest, AnOwnerWithoutItsRecordOwesNothingAndOneThatCannotWrite
     EXPECT_THAT(messages.shown, IsEmpty()) << "nothing is said of the folder";
 }
 
+// Ctrl+Alt+Shift+R, pressed while a box of another click is open.
+TEST_F(SwitchRecordTest, TheKeyReturnsEveryDisplayAndDropsEveryRestoreOwedEvenDuringAClick) {
+    LoadChecked();
+    form.Command4_Click();
+    files.files[kFolder + L"\\4343-9.txt"] = k800;  // another ResoLaunch's, running
+    launcher.running.push_back({4343, 9});
+    ASSERT_TRUE(returnKey.Listening());
+    controls.SetText(TextBox::Text3, L"y");
+    messages.whileShown = [this] { returnKey.Press(); };
+    form.Click(kCommand1Stay);  // shows the bad-Y message; the key is pressed meanwhile
+    EXPECT_EQ(Restores(controls.changes), 1u);
+    EXPECT_TRUE(display.current && display.current->width == 1024);
+    EXPECT_THAT(files.FileNamesIn(kFolder), IsEmpty()) << "every record goes";
+
+    form.LaunchEnded(1);
+    EXPECT_EQ(Restores(controls.changes), 1u) << "the game's end owes nothing more";
+}
+
 }  // namespace
 }  // namespace resolaunch

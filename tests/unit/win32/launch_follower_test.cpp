@@ -61,5 +61,27 @@ TEST(Win32LaunchFollower, AKeeperWithWhatItStartsEndsOnlyWhenTheyAllHaveEnded) {
     }
 }
 
+// A process outside any job: its end is seen at once, not at the next look for what it started.
+TEST(Win32LaunchFollower, TheEndOfAProcessOutsideTheJobIsSeenAtOnce) {
+    MSG queue;
+    ::PeekMessageW(&queue, nullptr, 0, 0, PM_NOREMOVE);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION created{};
+    std::wstring line = L"ping -n 3 127.0.0.1";
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                 &startup, &created));
+    ::CloseHandle(created.hThread);
+    Win32LaunchProcesses processes;
+    processes.Adopt(UniqueKernelHandle(created.hProcess));
+    Win32LaunchFollower follower;
+    follower.ReportEndsTo(nullptr, kEnded);
+    follower.Follow(1, processes, FollowRule{false, created.dwProcessId, true, L""});
+    ASSERT_EQ(::WaitForSingleObject(processes.Process(), 20000), WAIT_OBJECT_0);
+    const ULONGLONG ended = ::GetTickCount64();
+    ASSERT_TRUE(WaitForEnd(1, std::chrono::seconds(20)));
+    EXPECT_LT(::GetTickCount64() - ended, 500u);
+}
+
 }  // namespace
 }  // namespace resolaunch
