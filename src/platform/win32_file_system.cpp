@@ -27,10 +27,12 @@ std::wstring Win32FileSystem::ProgramPath() {
     }
 }
 
-bool Win32FileSystem::IsExistingFile(const std::wstring& path) {
+bool IsExistingFilePath(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
+
+bool Win32FileSystem::IsExistingFile(const std::wstring& path) { return IsExistingFilePath(path); }
 
 FileRead Win32FileSystem::ReadFile(const std::wstring& path, std::size_t limit) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -6,6 +6,9 @@
 
 namespace resolaunch {
 
+// Whether a path names a file that exists (not a folder).
+bool IsExistingFilePath(const std::wstring& path);
+
 class Win32FileSystem final : public FileSystem, public ExistingFiles {
 public:
     bool IsExistingFile(const std::wstring& path) override;

@@ -10,7 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/job_end.h"
 #include "platform/win32_launch_processes.h"
-#include "platform/win32_process_times.h"
+#include "platform/win32_processes.h"
 
 namespace resolaunch {
 namespace {
@@ -249,29 +249,18 @@ private:
         if (!created || *created < began_) {
             return false;
         }
-        std::wstring path(kLongestPath, L'\0');
-        DWORD length = static_cast<DWORD>(path.size());
-        if (!::QueryFullProcessImageNameW(handle.get(), 0, path.data(), &length)) {
-            return false;
-        }
-        path.resize(length);
-        return IsProgramNamed(path, rule_.named);
+        return IsProgramNamed(ImagePathOfProcess(handle.get()), rule_.named);
     }
 
     // One snapshot: what a followed process started, and new processes of the name.
     void LookForNew() {
-        const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
         std::vector<PROCESSENTRY32W> entries;
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof(entry);
-        if (!snapshot || !::Process32FirstW(snapshot.get(), &entry)) {
-            return;
-        }
-        do {
+        ForEachProcess([&](const PROCESSENTRY32W& entry) {
             if (Find(entry.th32ProcessID) == nullptr) {
                 entries.push_back(entry);
             }
-        } while (::Process32NextW(snapshot.get(), &entry));
+            return true;
+        });
         // A child may be listed before its parent: until nothing more is found.
         for (bool found = true; found;) {
             found = false;

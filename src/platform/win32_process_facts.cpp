@@ -1,10 +1,8 @@
 #include "platform/win32_process_facts.h"
 
-#include <tlhelp32.h>
-
 #include "base/ignoring_case.h"
 #include "platform/file_system.h"
-#include "platform/win32_process_times.h"
+#include "platform/win32_processes.h"
 
 namespace resolaunch {
 namespace {
@@ -14,18 +12,14 @@ constexpr std::size_t kKnownAtMost = 256;
 
 // The parent's id of a process, from a snapshot; 0 when it is not listed.
 DWORD ParentOf(DWORD processId) {
-    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));  // INVALID_HANDLE_VALUE when none
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    if (!snapshot || !::Process32FirstW(snapshot.get(), &entry)) {
-        return 0;
-    }
-    do {
+    DWORD parent = 0;
+    ForEachProcess([&](const PROCESSENTRY32W& entry) {
         if (entry.th32ProcessID == processId) {
-            return entry.th32ParentProcessID;
+            parent = entry.th32ParentProcessID;
         }
-    } while (::Process32NextW(snapshot.get(), &entry));
-    return 0;
+        return parent == 0;
+    });
+    return parent;
 }
 
 }  // namespace
@@ -59,13 +53,7 @@ bool Win32ProcessFacts::StartedSince(uint32_t processId, uint64_t since) {
 
 std::wstring Win32ProcessFacts::ImagePathOf(uint32_t processId) {
     const UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    std::wstring path(kLongestPath, L'\0');
-    DWORD length = static_cast<DWORD>(path.size());
-    if (!process || !::QueryFullProcessImageNameW(process.get(), 0, path.data(), &length)) {
-        return std::wstring();
-    }
-    path.resize(length);
-    return path;
+    return ImagePathOfProcess(process.get());
 }
 
 bool Win32ProcessFacts::StartedByShell(uint32_t processId) {
@@ -104,17 +92,12 @@ bool Win32ProcessFacts::IsRunning(const ProcessIdentity& process) {
 
 std::vector<uint32_t> Win32ProcessFacts::ProcessesNamed(const std::wstring& fileName) {
     std::vector<uint32_t> named;
-    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    if (!snapshot || !::Process32FirstW(snapshot.get(), &entry)) {
-        return named;
-    }
-    do {
+    ForEachProcess([&](const PROCESSENTRY32W& entry) {
         if (EqualIgnoringCase(entry.szExeFile, fileName)) {
             named.push_back(entry.th32ProcessID);
         }
-    } while (::Process32NextW(snapshot.get(), &entry));
+        return true;
+    });
     return named;
 }
 

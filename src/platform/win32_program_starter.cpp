@@ -10,8 +10,9 @@
 #include "platform/file_path.h"
 #include "platform/file_system.h"
 #include "platform/win32_error_text.h"
+#include "platform/win32_file_system.h"
 #include "platform/win32_launch_processes.h"
-#include "platform/win32_process_times.h"
+#include "platform/win32_processes.h"
 #include "platform/win32_system_function.h"
 
 namespace resolaunch {
@@ -20,11 +21,6 @@ namespace {
 // ERROR_ELEVATION_REQUIRED, not in every SDK's headers: the program to start
 // asks in its own manifest for administrator rights.
 constexpr DWORD kElevationRequired = 740;
-
-bool IsExistingFile(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 std::wstring FullPath(const std::wstring& path) {
     const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -48,7 +44,7 @@ std::wstring SearchProgram(const std::wstring& name) {
         return std::wstring();
     }
     found.resize(length);
-    return IsExistingFile(found) ? found : std::wstring();
+    return IsExistingFilePath(found) ? found : std::wstring();
 }
 
 // A console program: any program but one the PE header marks as a Windows
@@ -110,7 +106,7 @@ StartedProgram NotStarted(DWORD error, const std::wstring& program) {
 
 ProgramLookup Win32ProgramStarter::FindProgram(const std::wstring& commandText) {
     ProgramCommand command;
-    command.namesFile = IsExistingFile(commandText);
+    command.namesFile = IsExistingFilePath(commandText);
     if (command.namesFile) {
         command.program = FullPath(commandText);
     } else if (const std::optional<LeadingName> leading = FindLeadingName(commandText, [&](std::wstring_view name) {
