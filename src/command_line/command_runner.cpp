@@ -86,7 +86,8 @@ private:
         if (request_.program) {
             Launch(*request_.program);
         }
-        return exitCode_;
+        // A script that tests for a failed start must not read a window left where it was as one.
+        return exitCode_ == kExitDone && windowNotPlaced_ ? kExitWindowNotPlaced : exitCode_;
     }
 
     void Switch(const DisplayMode& mode) {
@@ -131,6 +132,10 @@ private:
             Fail(WaitedForProgramMissingMessage(request_.waitFor), kExitStartFailed);
             return;
         }
+        if (waitOver->refused != 0) {
+            output_.Report(kWindowNotMovedMessage);
+            windowNotPlaced_ = true;
+        }
         if (request_.restoreOnExit) {
             std::optional<LaunchId> ended;
             loop_.OnLaunchEnded([&](LaunchId launch) { ended = launch; });
@@ -170,6 +175,7 @@ private:
     SwitchOwner switches_;
     LaunchFlow launch_;
     int exitCode_ = kExitDone;
+    bool windowNotPlaced_ = false;
 };
 
 }  // namespace

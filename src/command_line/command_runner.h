@@ -10,13 +10,16 @@
 
 namespace resolaunch {
 
-// The exit codes of a command line; the highest that applies is returned.
+// The exit codes of a command line; the highest that applies is returned,
+// and kExitWindowNotPlaced only when no other applies.
 enum ExitCode : int {
     kExitDone = 0,
     kExitRestartNeeded = 1,  // the mode takes effect after a restart
     kExitDisplayFailed = 2,  // a switch or restore the system refused
     kExitBadCommandLine = 3,
     kExitStartFailed = 4,  // also: the program named by --wait-for did not start in time
+    // The program started; the system refused to move its window (it runs as administrator).
+    kExitWindowNotPlaced = 5,
 };
 
 struct CommandServices {

@@ -25,6 +25,7 @@ StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(
     latest_.Started(++launches_, std::move(start.started.processes));
     request_ = request;
     fromUrl_ = start.fromUrl;
+    outsideAnyJob_ = start.started.outsideAnyJob;
     known_ = LaunchWindows{request.ownWindow, start.started.program, {listed.begin(), listed.end()}, {},
                            request.waitFor};
     placed_ = 0;
@@ -127,8 +128,11 @@ void LaunchFlow::LookForWindow() {
             over.placed = window;  // found, to follow; not moved
         } else if (window != 0) {
             target_ = TargetCorner();
-            if ((corner = PlaceWindow(desktop_, window, target_.first, target_.second))) {
+            const Placement placement = PlaceWindow(desktop_, window, target_.first, target_.second);
+            if ((corner = placement.corner)) {
                 over.placed = window;
+            } else if (placement.refused) {
+                over.refused = window;
             }
         }
     } catch (...) {
@@ -138,7 +142,7 @@ void LaunchFlow::LookForWindow() {
 }
 
 void LaunchFlow::Finish(const LaunchWaitOver& over, const std::optional<PlacedCorner>& corner) {
-    placed_ = over.placed;
+    placed_ = over.placed != 0 ? over.placed : over.refused;
     if (over.placed != 0 && corner) {
         watch_.emplace(desktop_, latest_, known_, target_.first, target_.second, over.placed,
                        *corner, ticker_.Now());
@@ -203,6 +207,11 @@ FollowRule LaunchFlow::RuleToFollow() {
         // The handler, and a store client it started, stay running after the game.
         rule.family = false;
         rule.keeper = desktop_.ProcessOf(placed_);
+        rule.descendants = true;
+    } else if (outsideAnyJob_ != 0) {
+        // No job holds what it starts: its descendants are followed instead.
+        rule.family = false;
+        rule.keeper = outsideAnyJob_;
         rule.descendants = true;
     } else {
         rule.keeper = ProcessKeepingLaunch(desktop_, latest_, placed_);

@@ -64,6 +64,9 @@ struct LaunchRequest {
 // What the wait for the started program's window came to.
 struct LaunchWaitOver {
     WindowHandle placed = 0;     // the window moved, or found when none was to be moved; 0 for none
+    // The window whose move the system refused (a program run as
+    // administrator): it is not placed, nor watched, yet it is the game's.
+    WindowHandle refused = 0;
     std::exception_ptr failure;  // the wait itself failed
     bool waitedForMissing = false;  // the program waited for did not start in time
 };
@@ -105,7 +108,8 @@ public:
     // a window of a launch from a URL is placed (or found), of the program
     // waited for by name or not, only that window's process and what it
     // starts keep it running; a program waited for by name keeps it running
-    // with every process of that name.
+    // with every process of that name. A program that runs outside any job
+    // (as administrator) keeps it running with every process it starts.
     void FollowToEnd();
     // A followed launch has ended: its watch is over, and the screen goes
     // back when that is owed. The restore's result when one was made.
@@ -133,13 +137,15 @@ private:
     LaunchId launches_ = 0;
     LaunchRequest request_;
     bool fromUrl_ = false;  // the latest launch was started from a URL or a .url file
+    uint32_t outsideAnyJob_ = 0;  // its started process, when that runs outside any job
     LaunchWindows known_;
     std::chrono::milliseconds deadline_{0};
     std::optional<std::chrono::milliseconds> namedDeadline_;  // once the family has ended
     std::chrono::milliseconds namedSince_{0};
     std::pair<int32_t, int32_t> target_{0, 0};
     std::function<void(const LaunchWaitOver&)> waitOver_;  // set while waiting
-    WindowHandle placed_ = 0;  // by the latest launch, or found for it when nothing was to be moved
+    // By the latest launch, or found for it when nothing was to be moved or its move was refused.
+    WindowHandle placed_ = 0;
     bool following_ = false;
     std::optional<WindowWatch> watch_;
     std::function<void()> watchOver_;

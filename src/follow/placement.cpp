@@ -24,28 +24,37 @@ PlacedCorner CornerFor(Desktop& desktop, WindowHandle window, const WindowRect& 
                         Clamped(int64_t{rect.bottom} - rect.top)};
 }
 
+Placement MoveTo(Desktop& desktop, WindowHandle window, const PlacedCorner& corner) {
+    switch (desktop.MoveWindowTo(window, corner.left, corner.top, corner.width, corner.height)) {
+    case MoveResult::Moved:
+        return {corner, false};
+    case MoveResult::Refused:
+        return {std::nullopt, true};
+    case MoveResult::Gone:
+        break;
+    }
+    return {};
+}
+
 }  // namespace
 
-std::optional<PlacedCorner> PlaceWindow(Desktop& desktop, WindowHandle window, int32_t x, int32_t y) {
+Placement PlaceWindow(Desktop& desktop, WindowHandle window, int32_t x, int32_t y) {
     const std::optional<WindowRect> rect = desktop.WindowRectOf(window);
     if (!rect) {
-        return std::nullopt;
+        return {};
     }
     PlacedCorner corner = CornerFor(desktop, window, *rect, x, y);
     corner.width = Clamped(int64_t{corner.width} + kPlacedWindowExtraWidth);
     corner.height = Clamped(int64_t{corner.height} + kPlacedWindowExtraHeight);
-    desktop.MoveWindowTo(window, corner.left, corner.top, corner.width, corner.height);
-    return corner;
+    return MoveTo(desktop, window, corner);
 }
 
-std::optional<PlacedCorner> MoveWindowBack(Desktop& desktop, WindowHandle window, int32_t x, int32_t y) {
+Placement MoveWindowBack(Desktop& desktop, WindowHandle window, int32_t x, int32_t y) {
     const std::optional<WindowRect> rect = desktop.WindowRectOf(window);
     if (!rect) {
-        return std::nullopt;
+        return {};
     }
-    const PlacedCorner corner = CornerFor(desktop, window, *rect, x, y);
-    desktop.MoveWindowTo(window, corner.left, corner.top, corner.width, corner.height);
-    return corner;
+    return MoveTo(desktop, window, CornerFor(desktop, window, *rect, x, y));
 }
 
 uint32_t ProcessKeepingLaunch(Desktop& desktop, LaunchFamilies& families, WindowHandle placed) {

@@ -35,8 +35,10 @@ bool WindowWatch::Look(std::chrono::milliseconds now) {
             // With the family ended and its window gone, nothing is left of the launch.
             return !families_.Family().ended;
         }
-        if (const std::optional<PlacedCorner> corner = PlaceWindow(desktop_, next, x_, y_)) {
-            Placed(next, *corner, now);
+        if (const Placement placement = PlaceWindow(desktop_, next, x_, y_); placement.corner) {
+            Placed(next, *placement.corner, now);
+        } else if (placement.refused) {
+            known_.placedBefore.insert(next);  // a window that cannot be moved is left alone, and not placed
         }
         return true;
     }
@@ -70,10 +72,12 @@ bool WindowWatch::Look(std::chrono::milliseconds now) {
         leftAlone_ = true;
         return true;
     }
-    if (const std::optional<PlacedCorner> back = MoveWindowBack(desktop_, placed_, x_, y_)) {
-        corner_ = *back;
+    if (const Placement back = MoveWindowBack(desktop_, placed_, x_, y_); back.corner) {
+        corner_ = *back.corner;
         Moved(now);
         ++movesBack_;
+    } else if (back.refused) {
+        leftAlone_ = true;
     }
     return true;
 }

@@ -27,6 +27,15 @@ struct ScreenPoint {
     friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
 };
 
+// What a move of a window came to.
+enum class MoveResult {
+    Moved,
+    // The system refused it (ERROR_ACCESS_DENIED): the window is of a program
+    // run with higher rights (as administrator) than ResoLaunch's.
+    Refused,
+    Gone,  // any other failure: the window has gone
+};
+
 // The windows of every program on the screen.
 class Desktop {
 public:
@@ -42,7 +51,7 @@ public:
 
     virtual WindowHandle ForegroundWindow() = 0;
     virtual std::optional<WindowRect> WindowRectOf(WindowHandle window) = 0;
-    virtual void MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    virtual MoveResult MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) = 0;
 
     // Every top-level window, shown or not.
     virtual std::vector<WindowHandle> TopLevelWindows() = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,10 @@ struct StartedProgram {
     std::unique_ptr<LaunchProcesses> processes;  // null when nothing started
     std::wstring failureReason;                  // the system's own words, when nothing started
     std::wstring program;  // the full path of the program's file, when known
+    // The started process's id when it runs outside any job (one started as
+    // administrator through the consent prompt cannot join ResoLaunch's):
+    // what it starts is then no part of the launch's family. 0 otherwise.
+    uint32_t outsideAnyJob = 0;
 };
 
 // Finding and starting programs.

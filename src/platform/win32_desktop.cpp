@@ -58,8 +58,11 @@ std::optional<WindowRect> Win32Desktop::WindowRectOf(WindowHandle window) {
     return FromRect(rect);
 }
 
-void Win32Desktop::MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) {
-    ::MoveWindow(ToHwnd(window), x, y, width, height, TRUE);
+MoveResult Win32Desktop::MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (::MoveWindow(ToHwnd(window), x, y, width, height, TRUE)) {
+        return MoveResult::Moved;
+    }
+    return ::GetLastError() == ERROR_ACCESS_DENIED ? MoveResult::Refused : MoveResult::Gone;
 }
 
 std::vector<WindowHandle> Win32Desktop::TopLevelWindows() {

@@ -14,7 +14,7 @@ public:
     std::wstring ClassNameOf(WindowHandle window) override;
     WindowHandle ForegroundWindow() override;
     std::optional<WindowRect> WindowRectOf(WindowHandle window) override;
-    void MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) override;
+    MoveResult MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) override;
     std::vector<WindowHandle> TopLevelWindows() override;
     bool IsShown(WindowHandle window) override;
     bool IsMinimizedOrMaximized(WindowHandle window) override;

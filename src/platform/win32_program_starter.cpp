@@ -157,7 +157,8 @@ StartedProgram Win32ProgramStarter::Start(const std::wstring& commandText, const
             ::TerminateProcess(launch->Process(), 1);
             return NotStarted(error, command.program);
         }
-        return {std::move(launch), std::wstring(), command.program};
+        const DWORD outsideAnyJob = launch->Job() == nullptr ? launch->ProcessId() : 0;
+        return {std::move(launch), std::wstring(), command.program, outsideAnyJob};
     }
     const DWORD error = ::GetLastError();
     if (error != kElevationRequired) {
@@ -172,7 +173,8 @@ StartedProgram Win32ProgramStarter::Start(const std::wstring& commandText, const
     auto elevated = std::make_unique<Win32LaunchProcesses>();
     elevated->SetBegan(launch->Began());
     elevated->Adopt(std::move(process));
-    return {std::move(elevated), std::wstring(), command.program};
+    const DWORD outsideAnyJob = elevated->ProcessId();
+    return {std::move(elevated), std::wstring(), command.program, outsideAnyJob};
 }
 
 StartedProgram Win32ProgramStarter::OpenThroughShell(const std::wstring& fileOrUrl) {

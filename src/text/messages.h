@@ -13,6 +13,10 @@ inline constexpr const wchar_t* kRestartNeededMessage = L"設定を有効にす�
 inline constexpr const wchar_t* kSwitchFailedMessage = L"解像度変更に失敗しました。(ToT)";
 inline constexpr const wchar_t* kRestoreFailedMessage = L"解像度を戻せませんでした。(ToT)";
 
+inline constexpr const wchar_t* kWindowNotMovedMessage =
+    L"ウィンドウを移動できませんでした。(ToT)\n"
+    L"管理者として実行されているプログラムのウィンドウは、ResoLaunch を管理者として実行すると移動できます。";
+
 inline constexpr const wchar_t* kUrlWithBadCharacterMessage = L"URL に \" や制御文字は使えません。";
 inline constexpr const wchar_t* kUnreadableShellLinkMessage = L"ショートカットを読み取れませんでした。";
 inline constexpr const wchar_t* kInternetShortcutWithoutUrlMessage = L"インターネット ショートカットに URL がありません。";

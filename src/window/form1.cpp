@@ -282,6 +282,9 @@ void Form1::AfterWindowWait(int16_t Index, const LaunchWaitOver& over) {
     if (over.failure) {
         std::rethrow_exception(over.failure);
     }
+    if (over.refused != 0) {
+        messages_.ShowMessage(kWindowNotMovedMessage);
+    }
     const bool restoreAtEnd = switches_.RestoreOwed();
     showAgain.Release();
     if (Index == 0 && !restoreAtEnd) {

@@ -73,15 +73,24 @@ public:
         }
         return Find(window)->rect;
     }
-    void MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) override {
+    MoveResult MoveWindowTo(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) override {
         log_.push_back(L"move");
         moves.push_back({window, x, y, width, height});
-        if (Window* moved = Find(window)) {
-            const auto end = [](int32_t from, int32_t size) {
-                return static_cast<int32_t>(std::clamp<int64_t>(int64_t{from} + size, INT32_MIN, INT32_MAX));
-            };
-            moved->rect = {x, y, end(x, width), end(y, height)};
+        if (refusesMoves.count(window) != 0) {
+            return MoveResult::Refused;
         }
+        if (goesOnMove.count(window) != 0) {
+            Remove(window);
+        }
+        Window* moved = Find(window);
+        if (moved == nullptr) {
+            return MoveResult::Gone;
+        }
+        const auto end = [](int32_t from, int32_t size) {
+            return static_cast<int32_t>(std::clamp<int64_t>(int64_t{from} + size, INT32_MIN, INT32_MAX));
+        };
+        moved->rect = {x, y, end(x, width), end(y, height)};
+        return MoveResult::Moved;
     }
 
     // Windows keeps the top-level windows of every process, shown or not;
@@ -119,6 +128,8 @@ public:
     std::map<WindowHandle, Window> windows;
     std::vector<WindowHandle> order;
     std::set<WindowHandle> unreadable;  // rectangles that cannot be read
+    std::set<WindowHandle> refusesMoves;  // windows of a program run as administrator
+    std::set<WindowHandle> goesOnMove;    // closed just as they are moved
     WindowHandle foreground = 0;
     std::vector<Move> moves;
     std::vector<WindowHandle> openAtPress;
@@ -290,6 +301,7 @@ public:
     };
 
     bool startSucceeds = true;
+    bool startsOutsideAnyJob = false;  // as administrator, through the consent prompt
     bool familyFails = false;  // the wait for the window fails
     std::map<std::wstring, ProgramCommand> programs;
     std::vector<std::wstring> started;
@@ -330,7 +342,8 @@ private:
             loop_.timeline.emplace(loop_.now + afterStart, std::move(happening));
         }
         afterNextStart.clear();
-        return {std::make_unique<Processes>(*this, ++launches), L"", program};
+        return {std::make_unique<Processes>(*this, ++launches), L"", program,
+                startsOutsideAnyJob ? kStartedProcess : 0};
     }
 
     std::vector<std::wstring>& log_;

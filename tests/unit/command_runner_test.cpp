@@ -245,6 +245,21 @@ TEST_F(CommandRunnerTest, AStartThatFailsRestoresFirstAndGivesTheHighestCode) {
     EXPECT_THAT(log, ElementsAre(L"switch", L"stderr", L"start C:\\absent.exe", L"stderr")) << "nothing to restore";
 }
 
+TEST_F(CommandRunnerTest, AWindowTheSystemWillNotMoveIsSaidAndGivesFiveWhenNothingElseApplies) {
+    desktop.refusesMoves.insert(kGame);
+    EXPECT_EQ(Run(L"R.exe --x=1 --y=2 game.exe"), kExitWindowNotPlaced);
+    EXPECT_EQ(Errors(), L"ウィンドウを移動できませんでした。(ToT)\r\n"
+                        L"管理者として実行されているプログラムのウィンドウは、ResoLaunch を管理者として実行すると移動できます。\r\n");
+    EXPECT_THAT(log, ElementsAre(L"start game.exe", L"move", L"stderr")) << "no move back";
+
+    streams.bytes.clear();
+    launcher.followedEndsAfter = 100ms;
+    launcher.AfterStart(50ms, [this] { display.switchResult = -1; });
+    EXPECT_EQ(Run(L"R.exe --mode=800x600 --x=1 --y=2 --restore-on-exit game.exe"), kExitDisplayFailed)
+        << "a screen left switched tells more";
+    EXPECT_EQ(std::count(log.begin(), log.end(), L"stderr"), 3) << "both said";
+}
+
 TEST_F(CommandRunnerTest, PlacingWaitsForTheFamilysWindowOnlyAndNeverTakesTheForeground) {
     EXPECT_EQ(Run(L"R.exe game.exe"), kExitDone);
     EXPECT_THAT(log, ElementsAre(L"start game.exe")) << "without X and Y nothing is waited for or moved";

@@ -209,6 +209,26 @@ TEST_F(LaunchTest, AWindowWhoseRectangleCannotBeReadIsLeftAlone) {
     EXPECT_THAT(launcher.followed, ElementsAre(FakeLauncher::Followed{1, 0})) << "followed through a window not placed";
 }
 
+// The system refuses to move the window of a program run as administrator.
+TEST_F(LaunchTest, AMoveTheSystemRefusesIsNoPlacementAndIsSaidOnceAfterTheWait) {
+    desktop.refusesMoves.insert(kGame);
+    Command1(1);
+    EXPECT_THAT(controls.changes, ElementsAre(L"start C:\\Games\\game.exe", L"move", L"message", L"follow 500"));
+    EXPECT_THAT(messages.shown, ElementsAre(L"ウィンドウを移動できませんでした。(ToT)\n"
+                                            L"管理者として実行されているプログラムのウィンドウは、"
+                                            L"ResoLaunch を管理者として実行すると移動できます。"));
+    loop.RunFor(30s);
+    EXPECT_EQ(desktop.moves.size(), 1u) << "a window left where it was is not moved back";
+
+    // A window closed just as it is moved has simply gone: nothing to say.
+    desktop.refusesMoves.clear();
+    desktop.goesOnMove.insert(kGame);
+    messages.shown.clear();
+    Command1(1);
+    EXPECT_THAT(messages.shown, IsEmpty());
+    EXPECT_THAT(launcher.followed.back(), (FakeLauncher::Followed{2, 0}));
+}
+
 TEST_F(LaunchTest, LaunchingSavesNothing) {
     Command1(1);
     Command1(0);

@@ -191,6 +191,23 @@ TEST_F(RestoreOnEndTest, AHandedOverWindowKeepsTheLaunchRunningAndAnOldOneDoesNo
     EXPECT_EQ(launcher.followed.back().keeper, 0u);
 }
 
+// A game run as administrator, started through the consent prompt, is in no
+// job: what it starts is followed as its descendants, from the start, also
+// when its window cannot be moved.
+TEST_F(RestoreOnEndTest, AGameStartedAsAdministratorKeepsTheLaunchRunningWithWhatItStarts) {
+    launcher.startsOutsideAnyJob = true;
+    desktop.refusesMoves.insert(kGame);
+    form.Command4_Click();
+    EXPECT_THAT(launcher.rules, ElementsAre(FollowRule{false, FakeLauncher::kStartedProcess, true, L""}));
+    EXPECT_FALSE(AtDefault());
+    form.LaunchEnded(1);
+    EXPECT_TRUE(AtDefault());
+
+    launcher.startsOutsideAnyJob = false;
+    form.Command4_Click();
+    EXPECT_EQ(launcher.rules.back(), (FollowRule{true, FakeLauncher::kStartedProcess, false, L""})) << "in a job";
+}
+
 TEST_F(RestoreOnEndTest, TheChoiceIsRememberedAndReadAtStartUp) {
     EXPECT_EQ(files.files.at(kIni), "[Options]\r\nRestoreWhenProgramEnds=1\r\n");
     EXPECT_TRUE(controls.menuChecks.at(kRestoreOnEndCommand));

@@ -103,6 +103,29 @@ TEST_F(WindowWatchTest, AWindowThatLeavesItsPlaceIsMovedBackThreeTimesThenLeftAl
     EXPECT_EQ(GameRect().left, 192) << "left alone after three";
 }
 
+// The game's window after the splash, or the placed one later, may be of a
+// process run as administrator: the system refuses its moves.
+TEST_F(WindowWatchTest, AWindowTheSystemWillNotMoveIsLeftAlone) {
+    desktop.Add(kSplash, {FakeLauncher::kStartedProcess, {300, 300, 500, 400}});
+    loop.timeline.emplace(loop.now + 1000ms, [this] { desktop.Remove(kSplash); });
+    loop.timeline.emplace(loop.now + 1500ms, [this] {
+        desktop.Add(kGame, {FakeLauncher::kStartedProcess, {200, 150, 840, 630}});
+        desktop.refusesMoves.insert(kGame);
+    });
+    flow.Start(LaunchRequest{L"game.exe", std::pair{37, 41}, false, 0}, [](const LaunchWaitOver&) {});
+    loop.RunWhileTicking();
+    EXPECT_THAT(desktop.moves, ElementsAre(FakeDesktop::Move{kSplash, 37, 41, 203, 120},
+                                           FakeDesktop::Move{kGame, 37, 41, 643, 500}))
+        << "tried once, then left alone";
+
+    ForgetWindows();
+    desktop.refusesMoves.clear();
+    GameMovesItselfAt(500ms, 192, 144);
+    loop.timeline.emplace(loop.now + 400ms, [this] { desktop.refusesMoves.insert(kGame); });
+    LaunchAndWatch();
+    EXPECT_EQ(desktop.moves.size(), 2u) << "the placement, one refused move back, and no more";
+}
+
 TEST_F(WindowWatchTest, TheUsersMovesAndAGameGoneFullScreenAreLeftAlone) {
     const struct {
         const char* name;
