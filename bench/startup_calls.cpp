@@ -16,6 +16,7 @@
 #include "fake_displays.h"
 #include "fake_file_system.h"
 #include "fake_form_controls.h"
+#include "fake_guard.h"
 #include "fake_return_key.h"
 #include "fake_shortcuts.h"
 #include "window/form1.h"
@@ -86,8 +87,9 @@ std::string Report(const char* driver, DisplaySettings& display) {
     testing::FakeShortcuts shortcutFiles;
     ShortcutMaker shortcuts(launcher, files, shortcutFiles, files);
     testing::FakeDisplays displays;  // no ResoLaunch.ini: the primary, never asked
+    testing::FakeGuard guard;
     const LaunchServices launch{{launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop,
-                                loop.ticker};
+                                loop.ticker, guard};
     testing::FakeReturnKey returnKey;
     Form1 form(controls, messages, FormServices{module, displays, settings, options, launch, shortcuts, returnKey});
     const Clock::time_point start = Clock::now();

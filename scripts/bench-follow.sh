@@ -39,40 +39,12 @@ OUT="$WORK/follow_time.txt"
 PHASES="$OUT.phases"
 TICKS="$WORK/ticks.txt"
 
-# ResoLaunch's processor time in clock ticks, read from Linux: under Wine 8,
-# GetProcessTimes of another process tells nothing. The ResoLaunch.exe
-# processes of this session's prefix.
-resolaunch_ticks() {
-  local file pid program total=0
-  for file in /proc/[0-9]*/cmdline; do
-    pid=${file#/proc/}
-    pid=${pid%/cmdline}
-    IFS= read -r -d '' program <"$file" 2>/dev/null || continue
-    case "$program" in *ResoLaunch.exe) ;; *) continue ;; esac
-    grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null || continue
-    total=$((total + $(awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || echo 0)))
-  done
-  echo "$total"
-}
-
-# Notes the ticks as follow_time.exe marks each phase's beginning and end.
-sample_phases() {
-  local seen=0 lines
-  while [ ! -e "$WORK/sampler.stop" ]; do
-    lines=0
-    if [ -f "$PHASES" ]; then lines=$(wc -l <"$PHASES"); fi
-    while [ "$seen" -lt "$lines" ]; do
-      seen=$((seen + 1))
-      echo "$(sed -n "${seen}p" "$PHASES" | tr -d "\r") $(resolaunch_ticks)" >>"$TICKS"
-      echo "$seen" >"$PHASES.read"  # follow_time.exe goes on once its mark is read
-    done
-    sleep 0.05
-  done
-}
+# shellcheck source=SCRIPTDIR/lib/bench-phases.sh
+source "$ROOT/scripts/lib/bench-phases.sh"
 
 echo "== running in the Wine desktop ResoLaunchFollow (display $DISPLAY, about $((2 * WAIT_SECONDS + RUNS * 12 + 40)) s)"
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
-sample_phases &
+sample_phases "$PHASES" "$TICKS" &
 SAMPLER_PID=$!
 status=0
 wine_desktop_batch ResoLaunchFollow $((2 * WAIT_SECONDS + RUNS * 60 + 200)) <<<"$(printf '"%s" "%s" "%s" "%s" --runs %s --wait %s' \
@@ -88,13 +60,7 @@ if [ ! -f "$OUT" ]; then
 fi
 cat "$OUT"
 echo
-# ms of processor time between a phase's marks: ticks of CLK_TCK a second.
-phase_ms() {
-  awk -v phase="$1" -v hz="$(getconf CLK_TCK)" '
-    $1 == phase "-begin" { begin = $2 } $1 == phase "-end" { end = $2 }
-    END { if (begin == "" || end == "") exit 1; print (end - begin) * 1000 / hz }' "$TICKS" 2>/dev/null
-}
-if watch_ms=$(phase_ms watch) && wait_ms=$(phase_ms wait) && url_wait_ms=$(phase_ms url-wait); then
+if watch_ms=$(phase_ms watch "$TICKS") && wait_ms=$(phase_ms wait "$TICKS") && url_wait_ms=$(phase_ms url-wait "$TICKS"); then
   awk -v watch="$watch_ms" -v wait="$wait_ms" -v url="$url_wait_ms" -v seconds="$WAIT_SECONDS" 'BEGIN {
     printf "the watch: ResoLaunch used %.0f ms of processor time in 10 s, %.2f %% of one core (goal <= 1 %%)\n", watch, watch / 100
     printf "waiting for a running program: ResoLaunch used %.0f ms of processor time in %d s, %.0f ms per hour\n", wait, seconds, wait * 3600 / seconds

@@ -2,11 +2,13 @@
 
 #include "command_line/command_line.h"
 #include "command_line/command_runner.h"
+#include "flows/guard_run.h"
 #include "modes/module1.h"
 #include "platform/win32_desktop.h"
 #include "platform/win32_display_settings.h"
 #include "platform/win32_displays.h"
 #include "platform/win32_file_system.h"
+#include "platform/win32_guard.h"
 #include "platform/win32_launch_follower.h"
 #include "platform/win32_message_loop.h"
 #include "platform/win32_process_facts.h"
@@ -42,9 +44,10 @@ int RunWindow(HINSTANCE instance) {
 
     Win32Displays displays;
     Win32ReturnKey returnKey;
+    Win32GuardProcess guard;
     MainWindow window(instance);
     const LaunchServices launch{{starter, files, shortcutFiles, files, ansi, urlHandlers}, facts, follower, desktop,
-                                ticker};
+                                ticker, guard};
     Form1 form(window, window, FormServices{module1, displays, settings, options, launch, shortcuts, returnKey});
     if (!window.Create(form)) {
         return 1;
@@ -74,9 +77,28 @@ int RunCommand(const ParsedCommandLine& commandLine) {
     CommandOutput output(streams, ansi);
     Win32Displays displays;
     Win32ReturnKey returnKey;
+    Win32GuardProcess guard;
     const LaunchServices launch{{starter, files, shortcutFiles, files, ansi, urlHandlers}, facts, follower, desktop,
-                                ticker};
+                                ticker, guard};
     return RunCommandLine(commandLine, CommandServices{module1, displays, launch, loop, output, returnKey});
+}
+
+// The guard of another ResoLaunch: no window, no output, nothing of its own saved.
+int RunGuardProcess(const CommandLineRequest& request) {
+    Win32GuardLink link(request.guardOwner, request.guardPipe);
+    Win32DisplaySettings display;
+    Module1 module1(display);
+    Win32Displays displays;
+    Win32FileSystem files;
+    Win32ProcessFacts facts;
+    Win32LaunchFollower follower;
+    Win32Clock clock;
+    LoopTicker ticker(clock);
+    Win32MessageLoop loop(ticker, MainWindow::kLaunchEndedMessage);
+    follower.ReportEndsTo(nullptr, MainWindow::kLaunchEndedMessage);
+    Win32ReturnKey returnKey;
+    return RunGuard(request.guardOwner,
+                    GuardServices{module1, displays, files, facts, link, follower, loop, returnKey});
 }
 
 }  // namespace
@@ -86,6 +108,9 @@ int RunApplication(HINSTANCE instance) {
     const auto* request = std::get_if<CommandLineRequest>(&commandLine);
     if (request != nullptr && request->action == CommandLineRequest::Action::Window) {
         return RunWindow(instance);
+    }
+    if (request != nullptr && request->action == CommandLineRequest::Action::Guard) {
+        return RunGuardProcess(*request);
     }
     return RunCommand(commandLine);
 }

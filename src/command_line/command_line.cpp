@@ -91,7 +91,41 @@ private:
 };
 
 // The options that stand alone on a line.
-enum class Alone { None, Restore, List, Help, Version };
+enum class Alone { None, Restore, List, Help, Version, Guard };
+
+// A whole decimal number of at most 20 digits that fits, else nothing.
+std::optional<uint64_t> DecimalOf(std::wstring_view text) {
+    if (text.empty() || text.size() > 20) {
+        return std::nullopt;
+    }
+    uint64_t value = 0;
+    for (const wchar_t digit : text) {
+        const auto next = static_cast<uint64_t>(digit - L'0');
+        if (digit < L'0' || digit > L'9' || value > (UINT64_MAX - next) / 10) {
+            return std::nullopt;
+        }
+        value = value * 10 + next;
+    }
+    return value;
+}
+
+// --guard's "<id>-<created>,<pipe>".
+bool ParseGuardValue(std::wstring_view value, CommandLineRequest& request) {
+    const std::size_t dash = value.find(L'-');
+    const std::size_t comma = value.find(L',');
+    if (dash == std::wstring_view::npos || comma == std::wstring_view::npos || comma < dash) {
+        return false;
+    }
+    const std::optional<uint64_t> id = DecimalOf(value.substr(0, dash));
+    const std::optional<uint64_t> created = DecimalOf(value.substr(dash + 1, comma - dash - 1));
+    const std::optional<uint64_t> pipe = DecimalOf(value.substr(comma + 1));
+    if (!id || *id > UINT32_MAX || !created || !pipe) {
+        return false;
+    }
+    request.guardOwner = ProcessIdentity{static_cast<uint32_t>(*id), *created};
+    request.guardPipe = *pipe;
+    return true;
+}
 
 constexpr const wchar_t* kUsageHint = L"使い方は ResoLaunch.exe --help で表示します。";
 
@@ -128,9 +162,9 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
         const std::size_t equals = text.find(L'=');
         const std::wstring name = text.substr(0, equals == std::wstring::npos ? text.size() : equals + 1);
         const std::wstring value = equals == std::wstring::npos ? std::wstring() : text.substr(equals + 1);
-        static constexpr std::array<const wchar_t*, 13> kNames = {
+        static constexpr std::array<const wchar_t*, 14> kNames = {
             L"--mode=", L"--x=", L"--y=", L"--restore-on-exit", L"--restore", L"--list",      L"--help",
-            L"/?",      L"-?",   L"-h",   L"--version",         L"--display=", L"--wait-for="};
+            L"/?",      L"-?",   L"-h",   L"--version",         L"--display=", L"--wait-for=", L"--guard="};
         if (std::find(kNames.begin(), kNames.end(), name) == kNames.end()) {
             return CommandLineError{text, CommandLineFault::UnknownOption};
         }
@@ -166,8 +200,11 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
         } else if (name == L"--restore-on-exit") {
             request.restoreOnExit = true;
             restoreOnExitArgument = text;
+        } else if (name == L"--guard=" && !ParseGuardValue(value, request)) {
+            return CommandLineError{text, CommandLineFault::BadValue};
         } else if (alone == Alone::None) {
-            alone = name == L"--restore"   ? Alone::Restore
+            alone = name == L"--guard="    ? Alone::Guard
+                    : name == L"--restore" ? Alone::Restore
                     : name == L"--list"    ? Alone::List
                     : name == L"--version" ? Alone::Version
                                            : Alone::Help;
@@ -189,7 +226,8 @@ ParsedCommandLine ParseCommandLine(std::wstring_view commandLine) {
             }
             return CommandLineError{arguments[besides], CommandLineFault::NotAlone};
         }
-        request.action = alone == Alone::Restore   ? CommandLineRequest::Action::Restore
+        request.action = alone == Alone::Guard     ? CommandLineRequest::Action::Guard
+                         : alone == Alone::Restore ? CommandLineRequest::Action::Restore
                          : alone == Alone::List    ? CommandLineRequest::Action::List
                          : alone == Alone::Version ? CommandLineRequest::Action::Version
                                                    : CommandLineRequest::Action::Help;

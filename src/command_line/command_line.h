@@ -6,6 +6,7 @@
 #include <string_view>
 #include <variant>
 
+#include "platform/process_identity.h"
 #include "text/mode_text.h"
 
 namespace resolaunch {
@@ -19,6 +20,7 @@ struct CommandLineRequest {
         List,     // --list
         Help,     // --help, /?, -?, -h
         Version,  // --version
+        Guard,    // started by a ResoLaunch that owes a restore, as its guard
     };
     Action action = Action::Window;
     std::optional<ModeArgument> mode;
@@ -31,6 +33,10 @@ struct CommandLineRequest {
     std::optional<std::wstring> display;
     // --wait-for=: the program to wait for, as typed; empty without it.
     std::wstring waitFor;
+    // The hidden --guard=<id>-<created>,<pipe>, which stands alone: the
+    // owner, and the guard's inherited end of the pipe its owner holds.
+    ProcessIdentity guardOwner;
+    uint64_t guardPipe = 0;
 
     friend bool operator==(const CommandLineRequest&, const CommandLineRequest&) = default;
 };

@@ -17,7 +17,8 @@ public:
         : request_(request), modes_(services.modes), displays_(services.displays), loop_(services.loop),
           output_(services.output), returnKey_(services.returnKey),
           records_(services.launch.start.files, services.launch.facts),
-          switches_(services.modes, services.displays, records_), launch_(services.launch, switches_) {}
+          switches_(services.modes, services.displays, records_, &services.launch.guard),
+          launch_(services.launch, switches_) {}
 
     int Run() {
         if (request_.display) {
@@ -49,6 +50,8 @@ public:
                 return kExitDisplayFailed;
             }
             return kExitDone;
+        case CommandLineRequest::Action::Guard:
+            return kExitDone;  // a guard runs RunGuard, not a command line
         case CommandLineRequest::Action::Window:
         case CommandLineRequest::Action::Run:
             break;

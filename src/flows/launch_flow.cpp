@@ -192,7 +192,12 @@ void LaunchFlow::EndWatch() {
 void LaunchFlow::FollowToEnd() {
     following_ = true;
     if (LaunchProcesses* processes = latest_.Processes()) {
-        follower_.Follow(latest_.Id(), *processes, RuleToFollow());
+        const FollowRule rule = RuleToFollow();
+        follower_.Follow(latest_.Id(), *processes, rule);
+        // Should ResoLaunch be ended before the launch, its guard follows it by the same rule.
+        const std::optional<ProcessIdentity> keeper =
+            rule.keeper != 0 ? facts_.IdentityOf(rule.keeper) : std::nullopt;
+        switches_.GuardLaunch(*processes, rule, keeper ? keeper->created : 0);
     }
 }
 

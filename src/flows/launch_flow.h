@@ -14,6 +14,7 @@
 #include "flows/switch_owner.h"
 #include "platform/desktop.h"
 #include "platform/launch_follower.h"
+#include "platform/launch_guard.h"
 #include "platform/loop_ticker.h"
 #include "platform/process_facts.h"
 
@@ -34,6 +35,7 @@ struct LaunchServices {
     LaunchFollower& follower;
     Desktop& desktop;
     LoopTicker& ticker;
+    GuardProcess& guard;  // for the launches followed while a restore is owed
 };
 
 struct StartOutcome {

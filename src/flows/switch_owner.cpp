@@ -23,12 +23,15 @@ int32_t SwitchOwner::Switch(const DisplayMode& mode, std::optional<uint32_t> rat
     }
     const std::optional<SwitchRecord> before = switched_;
     // The record comes first: ResoLaunch may be ended the moment the screen has switched.
-    switched_ = SwitchRecord{device, interfacePath, mode, rate.value_or(0)};
+    switched_ = SwitchRecord{device, interfacePath, mode, rate.value_or(0), std::nullopt};
     KeepRecord();
     const int32_t result = modes_.ApplyDisplayMode(mode.Width, mode.Height, mode.Bits, 0, rate);
     // A switch that failed or waits for a restart left the screen as it was.
     if (result != kChangeSuccessful) {
         switched_ = before;
+        if (switched_) {
+            switched_->launch.reset();  // its guard has been let go
+        }
         KeepRecord();
     }
     return result;
@@ -43,6 +46,7 @@ int32_t SwitchOwner::ReturnToDefaults() {
     switched_.reset();
     recorded_ = false;
     records_.DeleteAll();
+    ReleaseGuard();
     return RestoreDisplays(modes_, displays_);
 }
 
@@ -57,6 +61,29 @@ void SwitchOwner::KeepRecord() {
     } else if (std::exchange(recorded_, false)) {
         records_.Delete();
     }
+    // The record is gone before the guard is let go: the guard tells a normal end by that.
+    if (!recorded_ || !switched_ || !switched_->launch) {
+        ReleaseGuard();
+    }
+}
+
+void SwitchOwner::ReleaseGuard() {
+    if (std::exchange(guarded_, false)) {
+        guard_->Release();
+    }
+}
+
+void SwitchOwner::GuardLaunch(LaunchProcesses& processes, const FollowRule& rule, uint64_t keeperCreated) {
+    if (guard_ == nullptr || !RestoreOwed() || !recorded_) {
+        return;
+    }
+    const std::optional<ProcessIdentity> guard = guard_->Guard(processes, rule.keeper);
+    if (!guard) {
+        return;  // as without a guard: the next start makes the restore
+    }
+    guarded_ = true;
+    switched_->launch = GuardedLaunch{*guard, processes.Hold(), rule, keeperCreated};
+    KeepRecord();
 }
 
 bool SwitchOwner::TakeSwitch() {
@@ -73,6 +100,7 @@ std::optional<int32_t> SwitchOwner::RestoreAtLaunchEnd() {
     if (recorded_ && !records_.Exists()) {
         recorded_ = false;
         switched_.reset();
+        ReleaseGuard();
         return std::nullopt;
     }
     if (!TakeSwitch()) {
@@ -98,14 +126,16 @@ std::optional<std::wstring> SwitchOwner::DeviceOf(const std::wstring& interfaceP
 }
 
 void SwitchOwner::SettleLeftBehind() {
-    records_.SettleLeftBehind([this](const SwitchRecord& record) {
-        // The monitor it switched, found by its interface path where it has one: device names move.
-        const std::optional<std::wstring> device =
-            record.interfacePath.empty() ? std::optional<std::wstring>(record.device) : DeviceOf(record.interfacePath);
-        if (device && modes_.CurrentDisplayModeOn(*device) == record.mode) {
-            RestoreDisplays(modes_, displays_);
-        }
-    });
+    records_.SettleLeftBehind([this](const SwitchRecord& record) { SettleRecord(record); });
+}
+
+void SwitchOwner::SettleRecord(const SwitchRecord& record) {
+    // The monitor it switched, found by its interface path where it has one: device names move.
+    const std::optional<std::wstring> device =
+        record.interfacePath.empty() ? std::optional<std::wstring>(record.device) : DeviceOf(record.interfacePath);
+    if (device && modes_.CurrentDisplayModeOn(*device) == record.mode) {
+        RestoreDisplays(modes_, displays_);
+    }
 }
 
 }  // namespace resolaunch

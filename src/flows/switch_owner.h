@@ -8,6 +8,8 @@
 #include "modes/display_mode.h"
 #include "modes/module1.h"
 #include "platform/displays.h"
+#include "platform/launch_follower.h"
+#include "platform/launch_guard.h"
 
 namespace resolaunch {
 
@@ -19,11 +21,13 @@ namespace resolaunch {
 // and nothing has put the screen back since, and the screen is still in the
 // mode ResoLaunch switched to: a change of the user's own wins. While a
 // restore is owed, a record of it (SwitchRecords) outlives this process, so
-// that a later start makes it when this one was ended first.
+// that a later start makes it when this one was ended first; while a launch
+// is followed then, a guard (GuardProcess) carries it on to its end.
 class SwitchOwner {
 public:
-    SwitchOwner(Module1& modes, Displays& displays, SwitchRecords& records)
-        : modes_(modes), displays_(displays), records_(records) {}
+    // Without a guard (the guard's own), launches are not guarded.
+    SwitchOwner(Module1& modes, Displays& displays, SwitchRecords& records, GuardProcess* guard = nullptr)
+        : modes_(modes), displays_(displays), records_(records), guard_(guard) {}
 
     bool RestoreAtEnd() const { return restoreAtEnd_; }
     // Asked for, with a switch of ResoLaunch's own in effect, a restore is owed from now on.
@@ -45,6 +49,13 @@ public:
     // ResoLaunch processes which have ended still owed, made now where their
     // display is still in the mode they set.
     void SettleLeftBehind();
+    // One such record's restore, where its display is still in its mode.
+    void SettleRecord(const SwitchRecord& record);
+
+    // A launch is followed to its end: while a restore is owed, the guard
+    // holds the launch, and the record says how it is followed (the rule's
+    // keeper created at `keeperCreated`). Anew for each change of the rule.
+    void GuardLaunch(LaunchProcesses& processes, const FollowRule& rule, uint64_t keeperCreated);
 
     // ResoLaunch's own switch is in effect and the user asked for it back at the end.
     bool RestoreOwed() const { return restoreAtEnd_ && switched_.has_value(); }
@@ -62,14 +73,18 @@ private:
     // True when the switched display is still in the mode ResoLaunch set;
     // nothing is owed from then on either way.
     bool TakeSwitch();
-    // The record is written while a restore is owed, and gone otherwise.
+    // The record is written while a restore is owed, and gone otherwise; the
+    // guard runs only while it names a launch.
     void KeepRecord();
+    void ReleaseGuard();
     // The device of the display with that interface path; nothing when it is not attached.
     std::optional<std::wstring> DeviceOf(const std::wstring& interfacePath);
 
     Module1& modes_;
     Displays& displays_;
     SwitchRecords& records_;
+    GuardProcess* guard_;
+    bool guarded_ = false;  // a guard was started and not released
     bool restoreAtEnd_ = false;
     std::optional<SwitchRecord> switched_;  // what ResoLaunch's switch set, while it is owed back
     bool recorded_ = false;                 // its record was written

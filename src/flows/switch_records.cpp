@@ -1,6 +1,7 @@
 #include "flows/switch_records.h"
 
 #include <charconv>
+#include <map>
 #include <vector>
 
 #include "platform/file_path.h"
@@ -69,15 +70,73 @@ std::optional<ProcessIdentity> HolderOf(std::wstring_view name, std::wstring& or
     return owner;
 }
 
+std::string IdentityText(const ProcessIdentity& process) {
+    return std::to_string(process.id) + "-" + std::to_string(process.created);
+}
+
+std::optional<ProcessIdentity> ParseIdentity(std::string_view text) {
+    const std::size_t dash = text.find('-');
+    const std::optional<uint32_t> id = NumberOf<uint32_t>(text.substr(0, dash));
+    const std::optional<uint64_t> created =
+        dash == std::string_view::npos ? std::nullopt : NumberOf<uint64_t>(text.substr(dash + 1));
+    if (!id || !created) {
+        return std::nullopt;
+    }
+    return ProcessIdentity{*id, *created};
+}
+
+std::optional<bool> ParseFlag(std::string_view text) {
+    if (text == "0" || text == "1") {
+        return text == "1";
+    }
+    return std::nullopt;
+}
+
+std::string LaunchText(const GuardedLaunch& launch) {
+    return "Guard=" + IdentityText(launch.guard) + "\r\nJob=" + EncodeUtf8(launch.hold.job) + "\r\nStarted=" +
+           IdentityText(launch.hold.started) + "\r\nBegan=" + std::to_string(launch.hold.began) +
+           "\r\nFamily=" + (launch.rule.family ? "1" : "0") + "\r\nKeeper=" +
+           IdentityText({launch.rule.keeper, launch.keeperCreated}) + "\r\nDescendants=" +
+           (launch.rule.descendants ? "1" : "0") + "\r\nNamed=" + EncodeUtf8(launch.rule.named) + "\r\n";
+}
+
+// The launch's lines by key; nothing unless every one reads.
+std::optional<GuardedLaunch> ParseLaunch(const std::map<std::string, std::string, std::less<>>& lines) {
+    // A line's value read by `parse`; nothing for a line missing or unreadable.
+    const auto read = [&](std::string_view key, auto parse) -> decltype(parse(std::string_view())) {
+        const auto found = lines.find(key);
+        if (found == lines.end()) {
+            return std::nullopt;
+        }
+        return parse(std::string_view(found->second));
+    };
+    const auto text = [](std::string_view value) { return DecodeUtf8(value); };
+    const auto guard = read("Guard", ParseIdentity);
+    const auto job = read("Job", text);
+    const auto started = read("Started", ParseIdentity);
+    const auto began = read("Began", NumberOf<uint64_t>);
+    const auto family = read("Family", ParseFlag);
+    const auto keeper = read("Keeper", ParseIdentity);
+    const auto descendants = read("Descendants", ParseFlag);
+    const auto named = read("Named", text);
+    if (!guard || !job || !started || !began || !family || !keeper || !descendants || !named) {
+        return std::nullopt;
+    }
+    return GuardedLaunch{*guard, LaunchHold{*job, *started, *began},
+                         FollowRule{*family, keeper->id, *descendants, *named}, keeper->created};
+}
+
 }  // namespace
 
 std::string RecordText(const SwitchRecord& record) {
-    return "Device=" + EncodeUtf8(record.device) + "\r\nInterface=" + EncodeUtf8(record.interfacePath) + "\r\nMode=" + std::to_string(record.mode.Width) + "x" +
-           std::to_string(record.mode.Height) + "x" + std::to_string(record.mode.Bits) + "\r\nRate=" +
-           std::to_string(record.rate) + "\r\n";
+    return "Device=" + EncodeUtf8(record.device) + "\r\nInterface=" + EncodeUtf8(record.interfacePath) +
+           "\r\nMode=" + std::to_string(record.mode.Width) + "x" + std::to_string(record.mode.Height) + "x" +
+           std::to_string(record.mode.Bits) + "\r\nRate=" + std::to_string(record.rate) + "\r\n" +
+           (record.launch ? LaunchText(*record.launch) : std::string());
 }
 
 std::optional<SwitchRecord> ParseRecord(std::string_view text) {
+    std::map<std::string, std::string, std::less<>> lines;  // the first of each key
     std::optional<std::string> device, interfacePath, mode, rate;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -96,6 +155,8 @@ std::optional<SwitchRecord> ParseRecord(std::string_view text) {
                                                                  : nullptr;
         if (field != nullptr && equals != std::string_view::npos) {
             *field = value;
+        } else if (equals != std::string_view::npos) {
+            lines.emplace(std::string(key), value);
         }
     }
     if (!device || !interfacePath || !mode || !rate) {
@@ -115,7 +176,7 @@ std::optional<SwitchRecord> ParseRecord(std::string_view text) {
     if (!width || !height || !bits || !hertz || !deviceText || !pathText) {
         return std::nullopt;
     }
-    return SwitchRecord{*deviceText, *pathText, DisplayMode{*bits, *width, *height}, *hertz};
+    return SwitchRecord{*deviceText, *pathText, DisplayMode{*bits, *width, *height}, *hertz, ParseLaunch(lines)};
 }
 
 std::wstring SwitchRecords::Folder() {
@@ -165,6 +226,15 @@ void SwitchRecords::DeleteAll() {
     }
 }
 
+std::optional<SwitchRecord> SwitchRecords::ReadRecord(const std::wstring& path) {
+    const std::optional<std::string> bytes = files_.ReadFile(path, kRecordReadLimit).Bytes();
+    return bytes ? ParseRecord(*bytes) : std::nullopt;
+}
+
+std::wstring SwitchRecords::ClaimedPath(const std::wstring& folder, const std::wstring& original) {
+    return PathInFolder(folder, std::wstring(kClaimedPrefix) + NameOf(processes_.Self()) + L"-" + original);
+}
+
 void SwitchRecords::SettleLeftBehind(const std::function<void(const SwitchRecord&)>& settle) {
     const std::wstring folder = Folder();
     if (folder.empty()) {
@@ -177,17 +247,42 @@ void SwitchRecords::SettleLeftBehind(const std::function<void(const SwitchRecord
         if (!holder || *holder == self || processes_.IsRunning(*holder)) {
             continue;
         }
+        // A guard that runs carries its owner's launch on: the restore is its own to make.
+        if (original == name) {
+            const std::optional<SwitchRecord> unclaimed = ReadRecord(PathInFolder(folder, name));
+            if (unclaimed && unclaimed->launch && processes_.IsRunning(unclaimed->launch->guard)) {
+                continue;
+            }
+        }
         // Only the start whose rename worked goes on.
-        const std::wstring claimed =
-            PathInFolder(folder, std::wstring(kClaimedPrefix) + NameOf(self) + L"-" + original);
+        const std::wstring claimed = ClaimedPath(folder, original);
         if (!files_.MoveWithoutReplacing(PathInFolder(folder, name), claimed)) {
             continue;
         }
-        std::optional<std::string> bytes = files_.ReadFile(claimed, kRecordReadLimit).Bytes();
-        if (const std::optional<SwitchRecord> record = bytes ? ParseRecord(*bytes) : std::nullopt) {
+        if (const std::optional<SwitchRecord> record = ReadRecord(claimed)) {
             settle(*record);
         }
         files_.RemoveFile(claimed);
+    }
+}
+
+std::optional<SwitchRecord> SwitchRecords::ReadOf(const ProcessIdentity& owner) {
+    const std::wstring folder = Folder();
+    return folder.empty() ? std::nullopt : ReadRecord(PathInFolder(folder, NameOf(owner) + L".txt"));
+}
+
+std::optional<SwitchRecord> SwitchRecords::ClaimOf(const ProcessIdentity& owner) {
+    const std::wstring folder = Folder();
+    const std::wstring original = NameOf(owner) + L".txt";
+    if (folder.empty() || !files_.MoveWithoutReplacing(PathInFolder(folder, original), ClaimedPath(folder, original))) {
+        return std::nullopt;
+    }
+    return ReadRecord(ClaimedPath(folder, original));
+}
+
+void SwitchRecords::DeleteClaimOf(const ProcessIdentity& owner) {
+    if (const std::wstring folder = Folder(); !folder.empty()) {
+        files_.RemoveFile(ClaimedPath(folder, NameOf(owner) + L".txt"));
     }
 }
 

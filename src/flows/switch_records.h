@@ -8,9 +8,22 @@
 
 #include "modes/display_mode.h"
 #include "platform/file_system.h"
+#include "platform/launch_follower.h"
+#include "platform/launch_processes.h"
 #include "platform/process_facts.h"
 
 namespace resolaunch {
+
+// The launch a record's guard carries to its end should its owner be ended
+// first, and how it is followed.
+struct GuardedLaunch {
+    ProcessIdentity guard;
+    LaunchHold hold;
+    FollowRule rule;
+    uint64_t keeperCreated = 0;  // the rule's keeper's creation (ids are reused)
+
+    friend bool operator==(const GuardedLaunch&, const GuardedLaunch&) = default;
+};
 
 // What a record says ResoLaunch switched, and to what.
 struct SwitchRecord {
@@ -18,12 +31,16 @@ struct SwitchRecord {
     std::wstring interfacePath;  // the monitor's; empty when the system gave none
     DisplayMode mode;
     uint32_t rate = 0;  // 0: the platform's choice
+    std::optional<GuardedLaunch> launch;  // while a guard holds the launch followed
 
     friend bool operator==(const SwitchRecord&, const SwitchRecord&) = default;
 };
 
 // A record's text (UTF-8 lines "Device=", "Interface=", "Mode=WxHxBITS",
-// "Rate="), and back; nothing for a text that is not a whole record.
+// "Rate=", then with a guarded launch "Guard=", "Job=", "Started=",
+// "Began=", "Family=", "Keeper=", "Descendants=", "Named="; processes as
+// "<id>-<created>"), and back; nothing for a text that is not a whole
+// record. A launch that does not read whole is left out.
 std::string RecordText(const SwitchRecord& record);
 std::optional<SwitchRecord> ParseRecord(std::string_view text);
 
@@ -48,12 +65,23 @@ public:
     void DeleteAll();
 
     // The records whose owner has ended: each is claimed (of two starts, one
-    // has it), handed to `settle` and deleted. Those of running processes stay.
+    // has it), handed to `settle` and deleted. Those of running processes
+    // stay, and those whose guard runs.
     void SettleLeftBehind(const std::function<void(const SwitchRecord&)>& settle);
+
+    // The guard's side: the record of its owner; nothing when it is gone.
+    std::optional<SwitchRecord> ReadOf(const ProcessIdentity& owner);
+    // Claims the owner's record for this process, as a later start would;
+    // nothing when another has it, or it is gone.
+    std::optional<SwitchRecord> ClaimOf(const ProcessIdentity& owner);
+    // The record claimed of that owner is gone.
+    void DeleteClaimOf(const ProcessIdentity& owner);
 
 private:
     std::wstring Folder();
     std::wstring OwnPath();
+    std::optional<SwitchRecord> ReadRecord(const std::wstring& path);
+    std::wstring ClaimedPath(const std::wstring& folder, const std::wstring& original);
 
     FileSystem& files_;
     ProcessFacts& processes_;

@@ -1,19 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/process_identity.h"
+
 namespace resolaunch {
-
-// A process as it stays known while it runs: its id, and when it was created
-// (ids are reused).
-struct ProcessIdentity {
-    uint32_t id = 0;
-    uint64_t created = 0;  // in the platform's count of system time
-
-    friend bool operator==(const ProcessIdentity&, const ProcessIdentity&) = default;
-};
 
 // What the system tells of processes that are not ResoLaunch's own.
 class ProcessFacts {
@@ -38,6 +32,9 @@ public:
     virtual ProcessIdentity Self() = 0;
     // Whether that process still runs.
     virtual bool IsRunning(const ProcessIdentity& process) = 0;
+    // The process of that id, while the system knows it (it runs, or a
+    // handle to it is still open); nothing otherwise.
+    virtual std::optional<ProcessIdentity> IdentityOf(uint32_t processId) = 0;
 };
 
 }  // namespace resolaunch

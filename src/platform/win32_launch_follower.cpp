@@ -34,6 +34,7 @@ struct FollowedLaunch {
     ULONG_PTR stopKey;
     HANDLE port;     // the job's completion port, else one of the follower's own
     HANDLE job;      // or null
+    bool jobReports;  // the job reports to `port` (the job's port is not another process's)
     HANDLE process;  // without a job: the started program, or null
     HANDLE stop;
     HWND reportWindow;  // or, without one, the thread
@@ -106,6 +107,70 @@ DWORD CreatorOf(HANDLE process) {
 // thread: no job handle (a multiple of 4) nor stop key (odd) is 2.
 constexpr ULONG_PTR kProcessEndKey = 2;
 
+void CALLBACK PostEndTo(void* port, BOOLEAN) {
+    ::PostQueuedCompletionStatus(static_cast<HANDLE>(port), 0, kProcessEndKey, nullptr);
+}
+
+// A job whose port reports to another process (the guard holds its owner's
+// launch): the follower thread itself waits for the end of the job's
+// processes, or for its stop, and asks the job at each end. No thread of the
+// system's pool: under Wine each costs megabytes, and the guard is to stay small.
+class Win32JobMembers final : public JobPort {
+public:
+    Win32JobMembers(HANDLE job, HANDLE stop) : job_(job), stop_(stop) {}
+
+    JobPortEvent Next(std::chrono::milliseconds quiet) override {
+        if (Empty()) {
+            return JobPortEvent::NoProcessLeft;
+        }
+        // Beyond what one wait takes, an end is seen at the next quiet look.
+        std::vector<HANDLE> waits{stop_};
+        std::vector<Member*> waited{nullptr};
+        for (Member& member : members_) {
+            if (!member.ended && member.handle && waits.size() < MAXIMUM_WAIT_OBJECTS) {
+                waits.push_back(member.handle.get());
+                waited.push_back(&member);
+            }
+        }
+        const DWORD woke = ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE,
+                                                    static_cast<DWORD>(quiet.count()));
+        if (woke == WAIT_TIMEOUT) {
+            return JobPortEvent::Quiet;
+        }
+        if (woke > WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + waits.size()) {
+            waited[woke - WAIT_OBJECT_0]->ended = true;
+            return JobPortEvent::Other;
+        }
+        return JobPortEvent::Stop;
+    }
+
+    // Asks the job, and holds each process new to it.
+    bool Empty() override {
+        const std::optional<std::vector<uint32_t>> processes = ProcessesOfJob(job_);
+        if (!processes) {
+            return false;
+        }
+        for (const uint32_t id : *processes) {
+            if (std::none_of(members_.begin(), members_.end(), [&](const Member& member) { return member.id == id; })) {
+                // Held open: its id names no other process meanwhile.
+                members_.push_back({id, UniqueKernelHandle(::OpenProcess(SYNCHRONIZE, FALSE, id)), false});
+            }
+        }
+        return processes->empty();
+    }
+
+private:
+    struct Member {
+        uint32_t id;
+        UniqueKernelHandle handle;
+        bool ended;
+    };
+
+    HANDLE job_;
+    HANDLE stop_;
+    std::vector<Member> members_;
+};
+
 // The processes a rule follows once the family is no longer waited for: the
 // keeper and, with `descendants`, what it starts; the processes of a name.
 // Each is held open to its end and after (so that its id names no other
@@ -150,7 +215,7 @@ public:
                 process.ended = ended;
                 anyOutsideJob = anyOutsideJob || (!ended && !process.inJob);
                 if (!process.ended && process.wait == nullptr &&
-                    !::RegisterWaitForSingleObject(&process.wait, process.handle.get(), PostEnd, this, INFINITE,
+                    !::RegisterWaitForSingleObject(&process.wait, process.handle.get(), PostEndTo, port_, INFINITE,
                                                    WT_EXECUTEONLYONCE)) {
                     process.wait = nullptr;
                 }
@@ -197,10 +262,6 @@ private:
         bool ended = false;
         HANDLE wait = nullptr;  // the system's wait for its end
     };
-
-    static void CALLBACK PostEnd(void* tree, BOOLEAN) {
-        ::PostQueuedCompletionStatus(static_cast<ProcessTree*>(tree)->port_, 0, kProcessEndKey, nullptr);
-    }
 
     // Follows the process when it is what it seems: started after its parent
     // (ids are reused), or since the launch began for a named one.
@@ -288,9 +349,14 @@ private:
 
 void FollowOnThread(const FollowedLaunch& launch, bool family, ProcessTree& tree) {
     if (family) {
-        if (launch.job != nullptr) {
+        if (launch.job != nullptr && launch.jobReports) {
             Win32JobPort port(launch.port, launch.job, launch.stopKey);
             if (!WaitForEmptyJob(port)) {
+                return;
+            }
+        } else if (launch.job != nullptr) {
+            Win32JobMembers members(launch.job, launch.stop);
+            if (!WaitForEmptyJob(members)) {
                 return;
             }
         } else if (!WaitForProcess(launch.process, launch.stop)) {
@@ -338,12 +404,14 @@ void Win32LaunchFollower::Follow(LaunchId launch, LaunchProcesses& processes, co
                                   StopKey(++follows_),
                                   followedPort_,
                                   win32->Job(),
+                                  win32->Port() != nullptr,
                                   win32->Job() != nullptr ? nullptr : win32->Process(),
                                   stop_.get(),
                                   reportWindow_,
                                   reportThread_,
                                   reportMessage_};
-    ProcessTree tree(rule, win32->Began(), win32->Job());
+    // Without the job's messages, what its processes start is found in snapshots, as outside it.
+    ProcessTree tree(rule, win32->Began(), win32->Port() != nullptr ? win32->Job() : nullptr);
     follower_ = std::thread([followed, family = rule.family, tree = std::move(tree)]() mutable {
         FollowOnThread(followed, family, tree);
     });

@@ -2,10 +2,27 @@
 
 #include <cstddef>
 
+#include "platform/win32_processes.h"
+
 namespace resolaunch {
+namespace {
+
+// A name no other job has: this process's id and creation, and a count.
+std::wstring NewJobName() {
+    static unsigned jobs = 0;
+    return L"Local\\ResoLaunch-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(CreationTimeOf(::GetCurrentProcess()).value_or(0)) + L"-" + std::to_wstring(++jobs);
+}
+
+}  // namespace
 
 bool Win32LaunchProcesses::CreateJob() {
-    UniqueKernelHandle job(::CreateJobObjectW(nullptr, nullptr));
+    std::wstring name = NewJobName();
+    UniqueKernelHandle job(::CreateJobObjectW(nullptr, name.c_str()));
+    if (job && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        job.reset(::CreateJobObjectW(nullptr, nullptr));  // another's: never joined, nor named in a record
+        name.clear();
+    }
     UniqueKernelHandle port(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
     if (!job || !port) {
         return false;
@@ -22,7 +39,32 @@ bool Win32LaunchProcesses::CreateJob() {
     }
     job_ = std::move(job);
     port_ = std::move(port);
+    jobName_ = std::move(name);
     return true;
+}
+
+std::unique_ptr<Win32LaunchProcesses> Win32LaunchProcesses::Reopen(const LaunchHold& hold) {
+    auto launch = std::make_unique<Win32LaunchProcesses>();
+    launch->began_ = hold.began;
+    if (!hold.job.empty()) {
+        launch->job_.reset(::OpenJobObjectW(JOB_OBJECT_QUERY, FALSE, hold.job.c_str()));
+        launch->jobName_ = launch->job_ ? hold.job : std::wstring();
+    }
+    if (hold.started.id != 0) {
+        UniqueKernelHandle process(
+            ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, hold.started.id));
+        if (CreationTimeOf(process.get()) == hold.started.created) {
+            launch->process_ = std::move(process);
+            launch->processId_ = hold.started.id;
+        }
+    }
+    return launch;
+}
+
+LaunchHold Win32LaunchProcesses::Hold() const {
+    const std::optional<uint64_t> created = CreationTimeOf(process_.get());
+    return {job_ ? jobName_ : std::wstring(),
+            created ? ProcessIdentity{processId_, *created} : ProcessIdentity{}, began_};
 }
 
 bool Win32LaunchProcesses::Adopt(UniqueKernelHandle process) {
@@ -37,6 +79,7 @@ bool Win32LaunchProcesses::Adopt(UniqueKernelHandle process) {
     // Where the job cannot be had, the program still runs: its family is then itself alone.
     job_.reset();
     port_.reset();
+    jobName_.clear();
     return false;
 }
 

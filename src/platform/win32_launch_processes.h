@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/launch_processes.h"
@@ -13,13 +15,18 @@ namespace resolaunch {
 
 // A launch's processes: a job of its own with its completion port when the
 // system allowed one, else the started process alone (a shell's open may
-// hand back none: the family has then ended at once).
+// hand back none: the family has then ended at once). The job has a name
+// for the guard to open it by, while any handle to it is open.
 class Win32LaunchProcesses final : public LaunchProcesses {
 public:
     // A job that reports to a completion port of its own, lets a process
     // break away only when it asks to, and never ends its processes; false
     // when the system refuses any part of it.
     bool CreateJob();
+    // The launch as another process holds it (the guard): its job opened by
+    // name, without the port, and its started process when it is the one of
+    // the hold. What cannot be had is left out.
+    static std::unique_ptr<Win32LaunchProcesses> Reopen(const LaunchHold& hold);
     // The process is in the launch; in its job when it has one and the
     // system allows it. False when it could not join the job.
     bool Adopt(UniqueKernelHandle process);
@@ -27,6 +34,7 @@ public:
 
     LaunchFamily Family() override;
     uint64_t Began() const override { return began_; }
+    LaunchHold Hold() const override;
 
     HANDLE Job() const { return job_.get(); }    // null without a job
     HANDLE Port() const { return port_.get(); }  // with the job
@@ -35,6 +43,7 @@ public:
 
 private:
     uint64_t began_ = 0;
+    std::wstring jobName_;
     UniqueKernelHandle job_;
     UniqueKernelHandle port_;
     UniqueKernelHandle process_;

@@ -90,6 +90,12 @@ bool Win32ProcessFacts::IsRunning(const ProcessIdentity& process) {
            exitCode == STILL_ACTIVE;
 }
 
+std::optional<ProcessIdentity> Win32ProcessFacts::IdentityOf(uint32_t processId) {
+    const UniqueKernelHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    const std::optional<uint64_t> created = CreationTimeOf(handle.get());
+    return created ? std::optional<ProcessIdentity>(ProcessIdentity{processId, *created}) : std::nullopt;
+}
+
 std::vector<uint32_t> Win32ProcessFacts::ProcessesNamed(const std::wstring& fileName) {
     std::vector<uint32_t> named;
     ForEachProcess([&](const PROCESSENTRY32W& entry) {

@@ -18,6 +18,7 @@ public:
     std::vector<uint32_t> ProcessesNamed(const std::wstring& fileName) override;
     ProcessIdentity Self() override;
     bool IsRunning(const ProcessIdentity& process) override;
+    std::optional<ProcessIdentity> IdentityOf(uint32_t processId) override;
 
 private:
     // What is known of a process, kept with the process held open: while it

@@ -37,7 +37,8 @@ public:
           settings_(services.settings),
           options_(services.options), shortcuts_(services.shortcuts), returnKey_(services.returnKey),
           records_(services.launch.start.files, services.launch.facts),
-          switches_(services.modes, services.displays, records_), launch_(services.launch, switches_) {}
+          switches_(services.modes, services.displays, records_, &services.launch.guard),
+          launch_(services.launch, switches_) {}
 
     // Start-up: fills the mode table, writes one labelled entry per mode into
     // List1 in table order (so entry i always stands for mode i), then loads

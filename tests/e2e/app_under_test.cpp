@@ -1,5 +1,7 @@
 #include "app_under_test.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
@@ -470,6 +472,23 @@ bool AppUnderTest::CloseDialog(HWND dialog, int id) const {
     }
     // Gone, not just hidden: only then has the modal loop that showed it ended.
     return WaitUntil([&] { return !::IsWindow(dialog); }, kSlowStateTimeout);
+}
+
+std::vector<DWORD> ResoLaunchProcesses(DWORD except) {
+    std::vector<DWORD> found;
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = snapshot != INVALID_HANDLE_VALUE && ::Process32FirstW(snapshot, &entry); more;
+         more = ::Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID != except && ::lstrcmpiW(entry.szExeFile, L"ResoLaunch.exe") == 0) {
+            found.push_back(entry.th32ProcessID);
+        }
+    }
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(snapshot);
+    }
+    return found;
 }
 
 }  // namespace resolaunch::e2e

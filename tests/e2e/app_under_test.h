@@ -131,6 +131,10 @@ inline constexpr const wchar_t* kRestoreModeAndExit = L"解像度を戻す\uFF1E
 // path on top, then X and Y side by side.
 enum class TextField { Executable, X, Y };
 
+// The ResoLaunch processes that run now, but `except`: the guards, where the
+// tests' own ResoLaunch has ended.
+std::vector<DWORD> ResoLaunchProcesses(DWORD except = 0);
+
 class AppUnderTest {
 public:
     AppUnderTest() = default;
@@ -149,6 +153,7 @@ public:
     bool Close(std::string* error);
 
     HWND Main() const { return main_; }
+    DWORD ProcessId() const { return processId_; }
     const std::wstring& Folder() const { return folder_.Path(); }
     DWORD ExitCode() const { return exitCode_; }
 

@@ -76,6 +76,11 @@ public:
 
     DWORD ExitCode() const { return exitCode_; }
     DWORD ProcessId() const { return processId_; }
+    // Ends it at once, as the Task Manager does.
+    void Kill() {
+        ::TerminateProcess(process_, 0xE2E);
+        Ended();
+    }
     // What it wrote, read as code page 932 text.
     std::wstring Out() const { return Decoded(out_); }
     std::wstring Err() const { return Decoded(err_); }
@@ -224,24 +229,94 @@ bool ReturnKeyRestores() {
     return false;
 }
 
+// A record of a restore owed names the guard that holds its launch.
+bool RecordNamesAGuard() {
+    for (const std::wstring& name : NamesIn(RecordsFolder())) {
+        if (ReadFileBytes(RecordsFolder() + L"\\" + name).value_or("").find("\nGuard=") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // 解像度変更＞起動 with ゲーム終了時に解像度を戻す checked, then ResoLaunch
-// ended as the Task Manager ends it, while the game runs.
+// ended as the Task Manager ends it, while the game runs; with its guard too
+// ("End process tree"), or not.
 class LeftBehind : public CommandLine {
 protected:
-    void SwitchLaunchAndKill() {
+    void SwitchLaunchAndKill(bool alsoTheGuard, HWND* window = nullptr) {
         ASSERT_TRUE(StartProgram({{L"ResoLaunch.ini", "[Options]\r\nRestoreWhenProgramEnds=1\r\n"}}));
         ASSERT_TRUE(Enter(Quoted(game_), L"37", L"41"));
         ASSERT_TRUE(app_.SelectListEntry(ModeIndex(kSmallerSize, 32)));
         ASSERT_TRUE(Press(kChangeModeAndLaunch));
         ASSERT_TRUE(WaitForScreenSize(kSmallerSize)) << "the screen is at " << CurrentScreenSize();
-        ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_));
+        ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_, window));
+        ASSERT_TRUE(WaitUntil(RecordNamesAGuard));  // the launch is followed, and guarded
         app_.Kill();
+        if (alsoTheGuard) {
+            KillGuards();
+        }
         ASSERT_EQ(NamesIn(RecordsFolder()).size(), 1u) << "no record of the restore owed";
     }
 };
 
+// The guard follows the launch on its own after ResoLaunch was ended: the
+// screen stays switched while the game runs and comes back at its end.
+AssertionResult GuardRestoresAtTheGamesEnd(HWND game) {
+    const std::vector<DWORD> guards = ResoLaunchProcesses();
+    if (guards.size() != 1) {
+        return AssertionFailure() << guards.size() << " ResoLaunch processes run, not the one guard";
+    }
+    if (ShowsAnyWindow(guards[0])) {
+        return AssertionFailure() << "the guard shows a window";
+    }
+    if (WaitUntil([] { return CurrentScreenSize() != kSmallerSize; }, 1500ms)) {
+        return AssertionFailure() << "the screen went to " << CurrentScreenSize() << " while the game runs";
+    }
+    const HANDLE guard = ::OpenProcess(SYNCHRONIZE, FALSE, guards[0]);
+    ::PostMessageW(game, WM_CLOSE, 0, 0);
+    const bool back = WaitUntil([] { return CurrentScreenSize() == kDesktopSize; }, 1s);
+    const bool ended = ::WaitForSingleObject(guard, 2000) == WAIT_OBJECT_0;
+    ::CloseHandle(guard);
+    if (!back) {
+        return AssertionFailure() << "the screen is at " << CurrentScreenSize() << " 1 s after the game's end";
+    }
+    if (!ended) {
+        return AssertionFailure() << "the guard still runs after the restore";
+    }
+    return AssertionResult(NamesIn(RecordsFolder()).empty()) << "the record was left";
+}
+
+TEST_F(LeftBehind, TheGuardPutsTheScreenBackAtTheGamesEndThenEnds) {
+    HWND game = nullptr;
+    ASSERT_NO_FATAL_FAILURE(SwitchLaunchAndKill(false, &game));
+    EXPECT_TRUE(GuardRestoresAtTheGamesEnd(game));
+}
+
+TEST_F(CommandLine, AGuardCarriesOnALineEndedWhileItsGameRuns) {
+    ProductRun run;
+    ASSERT_TRUE(run.Start(L"--mode=800x600 --x=37 --y=41 --restore-on-exit -- " + Quoted(game_), scratch_.Path()));
+    HWND game = nullptr;
+    ASSERT_TRUE(WaitForPlacedTarget(kGameTitle, report_, &game));
+    // The guard is started once the line follows its game, and then named in the record.
+    ASSERT_TRUE(WaitUntil([&] { return ResoLaunchProcesses(run.ProcessId()).size() == 1 && RecordNamesAGuard(); }));
+    run.Kill();
+    EXPECT_TRUE(GuardRestoresAtTheGamesEnd(game));
+}
+
+TEST_F(LeftBehind, TheReturnKeyWorksWithOnlyTheGuardLeft) {
+    ASSERT_NO_FATAL_FAILURE(SwitchLaunchAndKill(false));
+    const std::vector<DWORD> guards = ResoLaunchProcesses();
+    ASSERT_EQ(guards.size(), 1u);
+    const HANDLE guard = ::OpenProcess(SYNCHRONIZE, FALSE, guards[0]);
+    EXPECT_TRUE(ReturnKeyRestores()) << "the screen is at " << CurrentScreenSize();
+    EXPECT_EQ(::WaitForSingleObject(guard, 2000), WAIT_OBJECT_0) << "the guard still runs with nothing owed";
+    ::CloseHandle(guard);
+    EXPECT_TRUE(NamesIn(RecordsFolder()).empty());
+}
+
 TEST_F(LeftBehind, TheNextStartOfTheWindowPutsTheScreenBackBeforeItShowsAndListChangesNothing) {
-    ASSERT_NO_FATAL_FAILURE(SwitchLaunchAndKill());
+    ASSERT_NO_FATAL_FAILURE(SwitchLaunchAndKill(true));
     ProductRun list;
     ASSERT_TRUE(RunToEnd(list, L"--list"));
     EXPECT_EQ(CurrentScreenSize(), kSmallerSize) << "--list changed the screen";
@@ -254,7 +329,7 @@ TEST_F(LeftBehind, TheNextStartOfTheWindowPutsTheScreenBackBeforeItShowsAndListC
 }
 
 TEST_F(LeftBehind, AScreenSwitchedBySomeoneElseMeanwhileIsLeftAsItIs) {
-    ASSERT_NO_FATAL_FAILURE(SwitchLaunchAndKill());
+    ASSERT_NO_FATAL_FAILURE(SwitchLaunchAndKill(true));
     DEVMODEW mode{};
     mode.dmSize = sizeof(mode);
     mode.dmPelsWidth = 640;

@@ -28,6 +28,25 @@ void RemoveRecords() {
     }
 }
 
+void KillGuards() {
+    for (const DWORD id : ResoLaunchProcesses()) {
+        if (const HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+            ::TerminateProcess(process, 0xE2E);
+            ::WaitForSingleObject(process, static_cast<DWORD>(kExitTimeout.count()));
+            ::CloseHandle(process);
+        }
+    }
+}
+
+bool ShowsAnyWindow(DWORD process) {
+    for (HWND window : TopLevelWindows()) {
+        if (ProcessOf(window) == process && ::IsWindowVisible(window)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void ProgramFixture::SetUp() {
     ASSERT_EQ(CurrentScreenSize(), kDesktopSize) << "the desktop is not at its own size before the test";
     RemoveRecords();  // a ResoLaunch an earlier test ended would have its restore made by this test's start
@@ -49,6 +68,9 @@ void ProgramFixture::TearDown() {
     std::string error;
     EXPECT_TRUE(app_.Close(&error)) << error;
     EXPECT_TRUE(targets_.EndAll()) << "a started program would not end";
+    // A guard whose game has ended ends by itself; one a test left holding its launch does not.
+    WaitUntil([] { return ResoLaunchProcesses().empty(); }, 2s);
+    KillGuards();
     RemoveRecords();
 
     // Every test puts the desktop back, whatever it did to it.

@@ -38,6 +38,12 @@ std::string SettingsLine(const std::wstring& executable, const std::wstring& x, 
 std::wstring RecordsFolder();
 void RemoveRecords();
 
+// Ends the ResoLaunch processes that run now at once, as the Task Manager's
+// "End process tree" ends a guard with its owner.
+void KillGuards();
+// Whether the process shows any window.
+bool ShowsAnyWindow(DWORD process);
+
 class ProgramFixture : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -223,6 +223,7 @@ class FakeLauncher : public ProgramStarter,
                      public UrlHandlers {
 public:
     static constexpr uint32_t kStartedProcess = 500;
+    static constexpr uint64_t kStartedProcessCreated = 11;
 
     FakeLauncher(std::vector<std::wstring>& log, FakeLoop& loop) : log_(log), loop_(loop) {}
 
@@ -275,6 +276,13 @@ public:
     bool IsRunning(const ProcessIdentity& process) override {
         return std::find(running.begin(), running.end(), process) != running.end();
     }
+    // Every process the system knows is created at 100 + its id, the started one at kStartedProcessCreated.
+    std::optional<ProcessIdentity> IdentityOf(uint32_t processId) override {
+        if (gone.count(processId) != 0) {
+            return std::nullopt;
+        }
+        return ProcessIdentity{processId, processId == kStartedProcess ? kStartedProcessCreated : 100u + processId};
+    }
 
     void Follow(LaunchId launch, LaunchProcesses&, const FollowRule& rule) override {
         log_.push_back(L"follow " + std::to_wstring(rule.keeper));
@@ -313,6 +321,7 @@ public:
     std::set<uint32_t> startedByShell;
     std::map<std::wstring, std::wstring> urlHandlers;  // scheme: its handler's command
     ProcessIdentity self{4242, 7};
+    std::set<uint32_t> gone;  // ids the system no longer knows
     std::vector<ProcessIdentity> running{self};
     std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> afterNextStart;
     std::vector<Followed> followed;
@@ -325,6 +334,9 @@ private:
         Processes(FakeLauncher& launcher, uint64_t began) : launcher_(launcher), began_(began) {}
         LaunchFamily Family() override { return launcher_.Family(); }
         uint64_t Began() const override { return began_; }
+        LaunchHold Hold() const override {
+            return {L"ResoLaunch-job-" + std::to_wstring(began_), {kStartedProcess, kStartedProcessCreated}, began_};
+        }
 
     private:
         FakeLauncher& launcher_;

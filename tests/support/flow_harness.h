@@ -8,6 +8,7 @@
 #include "fake_display_settings.h"
 #include "fake_displays.h"
 #include "fake_file_system.h"
+#include "fake_guard.h"
 #include "fake_shortcuts.h"
 #include "flows/launch_flow.h"
 
@@ -27,10 +28,11 @@ struct FlowHarness {
     FakeShortcuts shortcutFiles;
     Cp932Codec codec;
     SwitchRecords records{files, launcher};
-    SwitchOwner switches{modes, displays, records};
-    LaunchFlow flow{
-        LaunchServices{{launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop, loop.ticker},
-        switches};
+    FakeGuard guard;
+    SwitchOwner switches{modes, displays, records, &guard};
+    LaunchFlow flow{LaunchServices{{launcher, files, shortcutFiles, files, codec, launcher},
+                                   launcher, launcher, desktop, loop.ticker, guard},
+                    switches};
 };
 
 }  // namespace resolaunch::testing

@@ -6,6 +6,7 @@
 #include "fake_displays.h"
 #include "fake_file_system.h"
 #include "fake_form_controls.h"
+#include "fake_guard.h"
 #include "fake_return_key.h"
 #include "fake_shortcuts.h"
 #include "window/form1.h"
@@ -44,11 +45,12 @@ struct FormHarness {
     FakeShortcuts shortcutFiles;
     ShortcutMaker shortcuts{launcher, files, shortcutFiles, files};
     FakeReturnKey returnKey;
+    FakeGuard guard;
     // What a Form1 of this harness is given: all of the fakes above.
     FormServices Services() {
         return FormServices{modes, displays, store, options,
                             LaunchServices{{launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher,
-                                           desktop, loop.ticker},
+                                           desktop, loop.ticker, guard},
                             shortcuts, returnKey};
     }
     Form1 form{controls, messages, Services()};

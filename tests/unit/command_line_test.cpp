@@ -84,6 +84,12 @@ TEST(ParseCommandLine, OptionsThatStandAlone) {
         EXPECT_TRUE(Good(line).display.has_value()) << Utf8(line);
     }
     EXPECT_EQ(Good(L"R.exe --display=2 --x=1 --y=2 g").display, L"2");
+    // The guard's own argument, which --help does not list.
+    const CommandLineRequest guard = Good(L"R.exe --guard=4242-133000000000000000,468");
+    EXPECT_EQ(guard.action, Action::Guard);
+    EXPECT_EQ(guard.guardOwner, (ProcessIdentity{4242, 133000000000000000}));
+    EXPECT_EQ(guard.guardPipe, 468u);
+    EXPECT_EQ(CommandLineUsage().find(L"--guard"), std::wstring::npos);
 }
 
 TEST(ParseCommandLine, BadLinesNameTheArgumentAtFault) {
@@ -145,6 +151,11 @@ TEST(ParseCommandLine, BadLinesNameTheArgumentAtFault) {
         {L"R.exe --list --display=2 g", L"g", NotAlone},
         {L"R.exe --list --display=2 --display=3", L"--display=3", RepeatedOption},
         {L"R.exe -H", L"-H", UnknownOption},
+        {L"R.exe --guard=1-2,3 --list", L"--list", NotAlone},
+        {L"R.exe --guard=1-2", L"--guard=1-2", BadValue},
+        {L"R.exe --guard=1,2-3", L"--guard=1,2-3", BadValue},
+        {L"R.exe --guard=4294967296-1,2", L"--guard=4294967296-1,2", BadValue},
+        {L"R.exe --guard=1-18446744073709551616,2", L"--guard=1-18446744073709551616,2", BadValue},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = ParseCommandLine(c.line);

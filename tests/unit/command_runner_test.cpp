@@ -7,6 +7,7 @@
 #include "fake_display_settings.h"
 #include "fake_displays.h"
 #include "fake_file_system.h"
+#include "fake_guard.h"
 #include "fake_return_key.h"
 #include "fake_shortcuts.h"
 #include "fake_std_streams.h"
@@ -39,7 +40,8 @@ struct CommandRunnerTest : ::testing::Test {
 
     int Run(std::wstring_view line) {
         const LaunchServices launch{
-            {launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop, loop.ticker};
+            {launcher, files, shortcutFiles, files, codec, launcher}, launcher, launcher, desktop, loop.ticker,
+            guard};
         return RunCommandLine(ParseCommandLine(line), CommandServices{modes, displays, launch, loop, output, returnKey});
     }
     std::wstring Errors() { return codec.Decode(streams.bytes[StdStream::Error]); }
@@ -61,6 +63,7 @@ struct CommandRunnerTest : ::testing::Test {
     testing::FakeFileSystem files;
     testing::FakeShortcuts shortcutFiles;
     testing::FakeReturnKey returnKey;
+    testing::FakeGuard guard;
 };
 
 TEST_F(CommandRunnerTest, TheWholeLineSwitchesStartsPlacesWaitsAndRestoresInThatOrder) {

@@ -87,7 +87,8 @@ TEST_F(SwitchRecordTest, AnOwnerWithoutItsRecordOwesNothingAndOneThatCannotWrite
     files.files.erase(kOwn);  // another ResoLaunch's hotkey dropped every restore owed
     form.LaunchEnded(1);
     EXPECT_THAT(controls.changes, ElementsAre(L"save 4242-7.txt", L"switch", L"save path.txt",
-                                              L"start C:\\Games\\game.exe", L"move", L"follow 500"));
+                                              L"start C:\\Games\\game.exe", L"move", L"follow 500",
+                                              L"save 4242-7.txt"));
 
     files.folderFails = true;
     form.Command4_Click();
@@ -112,6 +113,50 @@ TEST_F(SwitchRecordTest, TheKeyReturnsEveryDisplayAndDropsEveryRestoreOwedEvenDu
 
     form.LaunchEnded(1);
     EXPECT_EQ(Restores(controls.changes), 1u) << "the game's end owes nothing more";
+}
+
+// While a followed launch owes a restore, a guard holds it, and the record
+// says how the guard follows it; the guard goes with the record.
+TEST_F(SwitchRecordTest, AGuardHoldsTheLaunchFollowedWhileARestoreIsOwedAndGoesWithTheRecord) {
+    LoadChecked();
+    form.Command4_Click();
+    EXPECT_EQ(guard.started, 1);
+    EXPECT_THAT(guard.keepers, ElementsAre(FakeLauncher::kStartedProcess));
+    const std::optional<SwitchRecord> record = ParseRecord(files.files.at(kOwn));
+    ASSERT_TRUE(record && record->launch);
+    EXPECT_EQ(record->launch->guard, guard.identity);
+    EXPECT_EQ(record->launch->hold.started, (ProcessIdentity{FakeLauncher::kStartedProcess, 11}));
+    EXPECT_EQ(record->launch->rule, (FollowRule{true, FakeLauncher::kStartedProcess, false, L""}));
+    EXPECT_EQ(record->launch->keeperCreated, 11u);
+    EXPECT_EQ(ParseRecord(RecordText(*record)), record) << "read back as written";
+
+    form.LaunchEnded(1);
+    EXPECT_FALSE(files.files.count(kOwn));
+    EXPECT_FALSE(guard.running) << "the guard outlived the record";
+
+    SCOPED_TRACE("終了 while the game runs; a launch with nothing owed");
+    form.Command4_Click();
+    EXPECT_TRUE(guard.running);
+    form.Click(kCommand6);
+    EXPECT_FALSE(guard.running);
+    form.SystemMenuCommand(kRestoreOnEndCommand);  // unchecked
+    Command1(1);
+    EXPECT_EQ(guard.started, 2);
+}
+
+// A record whose owner has ended but whose guard runs is the guard's to settle.
+TEST_F(SwitchRecordTest, AStartLeavesARecordWhoseGuardRunsAndReadsAGarbledLaunchAsNone) {
+    GuardedLaunch launch{{5151, 9}, LaunchHold{L"job", {500, 11}, 3}, FollowRule{}, 0};
+    files.files[kFolder + L"\\1000-5.txt"] = RecordText({L"", L"", DisplayMode{32, 800, 600}, 0, launch});
+    launcher.running.push_back({5151, 9});
+    display.current = FakeMode{32, 800, 600};
+    form.Form_Load();
+    EXPECT_EQ(Restores(controls.changes), 0u);
+    EXPECT_THAT(files.FileNamesIn(kFolder), ElementsAre(L"1000-5.txt"));
+
+    const std::optional<SwitchRecord> garbled = ParseRecord(k800 + "Guard=5151-9\r\nJob=job\r\nStarted=x\r\n");
+    ASSERT_TRUE(garbled);
+    EXPECT_FALSE(garbled->launch) << "the switch still reads";
 }
 
 }  // namespace

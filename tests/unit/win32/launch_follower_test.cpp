@@ -83,5 +83,29 @@ TEST(Win32LaunchFollower, TheEndOfAProcessOutsideTheJobIsSeenAtOnce) {
     EXPECT_LT(::GetTickCount64() - ended, 500u);
 }
 
+// The guard's hold of a launch: the job opened by its name, without its port.
+// Its family's end is seen at once, also after the started program handed
+// over to what it started.
+TEST(Win32LaunchFollower, AJobHeldByItsNameIsFollowedToItsEndWithoutItsPort) {
+    MSG queue;
+    ::PeekMessageW(&queue, nullptr, 0, 0, PM_NOREMOVE);
+    Win32ProgramStarter starter;
+    StartedProgram started = starter.Start(L"cmd.exe /c start \"\" /b ping -n 3 127.0.0.1", L"");
+    ASSERT_NE(started.processes, nullptr);
+    const LaunchHold hold = started.processes->Hold();
+    ASSERT_FALSE(hold.job.empty());
+    EXPECT_NE(hold.started.id, 0u);
+    const std::unique_ptr<Win32LaunchProcesses> held = Win32LaunchProcesses::Reopen(hold);
+    ASSERT_NE(held->Job(), nullptr);
+    EXPECT_EQ(held->Port(), nullptr);
+    EXPECT_EQ(held->Hold(), hold);
+    Win32LaunchFollower follower;
+    follower.ReportEndsTo(nullptr, kEnded);
+    follower.Follow(1, *held, FollowRule{});
+    ASSERT_FALSE(WaitForEnd(1, std::chrono::milliseconds(1000))) << "it ended with ping still running";
+    ASSERT_TRUE(WaitForEnd(1, std::chrono::seconds(20)));
+    EXPECT_TRUE(held->Family().ended);
+}
+
 }  // namespace
 }  // namespace resolaunch
