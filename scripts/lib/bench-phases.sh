@@ -8,7 +8,7 @@ prefix_processes() {
   for file in /proc/[0-9]*/cmdline; do
     pid=${file#/proc/}
     pid=${pid%/cmdline}
-    IFS= read -r -d '' program <"$file" 2>/dev/null || continue
+    { IFS= read -r -d '' program <"$file"; } 2>/dev/null || continue
     case "$program" in *"$1") ;; *) continue ;; esac
     grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
   done

@@ -23,6 +23,8 @@ StartOutcome LaunchFlow::Start(const LaunchRequest& request, std::function<void(
     watch_.reset();
     watchOver_ = nullptr;
     latest_.Started(++launches_, std::move(start.started.processes));
+    // Only the latest launch's end counts: a guard must not restore at the earlier one's.
+    switches_.LaunchStarted();
     request_ = request;
     fromUrl_ = start.fromUrl;
     outsideAnyJob_ = start.started.outsideAnyJob;

@@ -73,6 +73,13 @@ void SwitchOwner::ReleaseGuard() {
     }
 }
 
+void SwitchOwner::LaunchStarted() {
+    if (switched_ && switched_->launch) {
+        switched_->launch.reset();
+        KeepRecord();
+    }
+}
+
 void SwitchOwner::GuardLaunch(LaunchProcesses& processes, const FollowRule& rule, uint64_t keeperCreated) {
     if (guard_ == nullptr || !RestoreOwed() || !recorded_) {
         return;

@@ -56,6 +56,8 @@ public:
     // holds the launch, and the record says how it is followed (the rule's
     // keeper created at `keeperCreated`). Anew for each change of the rule.
     void GuardLaunch(LaunchProcesses& processes, const FollowRule& rule, uint64_t keeperCreated);
+    // A new launch has started: the one guarded before no longer counts.
+    void LaunchStarted();
 
     // ResoLaunch's own switch is in effect and the user asked for it back at the end.
     bool RestoreOwed() const { return restoreAtEnd_ && switched_.has_value(); }

@@ -11,6 +11,7 @@ using ::testing::IsEmpty;
 using testing::FakeFileSystem;
 using testing::FakeLauncher;
 using testing::FakeMode;
+using namespace std::chrono_literals;
 
 const std::wstring kFolder = L"C:\\Users\\player\\AppData\\Local\\Temp\\ResoLaunch";
 const std::wstring kOwn = kFolder + L"\\4242-7.txt";  // this process: the fake 4242, created at 7
@@ -130,7 +131,18 @@ TEST_F(SwitchRecordTest, AGuardHoldsTheLaunchFollowedWhileARestoreIsOwedAndGoesW
     EXPECT_EQ(record->launch->keeperCreated, 11u);
     EXPECT_EQ(ParseRecord(RecordText(*record)), record) << "read back as written";
 
-    form.LaunchEnded(1);
+    SCOPED_TRACE("a next launch, its window not shown yet");
+    desktop.Remove(0x2000);
+    launcher.AfterStart(5s, [this] { desktop.Add(0x2000, {FakeLauncher::kStartedProcess, {0, 0, 640, 480}}); });
+    form.Command1_Click(1);
+    ASSERT_TRUE(files.files.count(kOwn));
+    EXPECT_FALSE(ParseRecord(files.files.at(kOwn))->launch) << "a guard would restore at the earlier launch's end";
+    EXPECT_FALSE(guard.running);
+    loop.RunWhileTicking();
+    EXPECT_TRUE(ParseRecord(files.files.at(kOwn))->launch);
+    EXPECT_EQ(guard.started, 2);
+
+    form.LaunchEnded(2);
     EXPECT_FALSE(files.files.count(kOwn));
     EXPECT_FALSE(guard.running) << "the guard outlived the record";
 
@@ -141,7 +153,7 @@ TEST_F(SwitchRecordTest, AGuardHoldsTheLaunchFollowedWhileARestoreIsOwedAndGoesW
     EXPECT_FALSE(guard.running);
     form.SystemMenuCommand(kRestoreOnEndCommand);  // unchecked
     Command1(1);
-    EXPECT_EQ(guard.started, 2);
+    EXPECT_EQ(guard.started, 3) << "a guard with nothing owed";
 }
 
 // A record whose owner has ended but whose guard runs is the guard's to settle.
