@@ -1,5 +1,6 @@
 #include "platform/win32_guard.h"
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/file_system.h"
