@@ -14,6 +14,13 @@ namespace {
 // broken: the handles of an ending process close just before it ends.
 constexpr DWORD kOwnerEndWaitMs = 1000;
 
+// The system's folder: the guard holds no folder of the user's as its current one.
+std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
+
 std::wstring OwnExecutable() {
     std::wstring path(kLongestPath, L'\0');
     const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -59,13 +66,15 @@ bool Win32GuardProcess::StartGuard() {
     startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;  // none
     startup.lpAttributeList = attributes;
     PROCESS_INFORMATION created{};
+    const std::wstring folder = SystemFolder();
     // Out of any job of ResoLaunch's own caller, where that job allows it: a
     // host that ends its children would end the guard with its owner.
     BOOL started = FALSE;
     for (const DWORD breakaway : {DWORD{CREATE_BREAKAWAY_FROM_JOB}, DWORD{0}}) {
         const DWORD flags = EXTENDED_STARTUPINFO_PRESENT | CREATE_NO_WINDOW | breakaway;
         started = listed && ::CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags,
-                                             nullptr, nullptr, &startup.StartupInfo, &created);
+                                             nullptr, folder.empty() ? nullptr : folder.c_str(),
+                                             &startup.StartupInfo, &created);
         if (started || ::GetLastError() != ERROR_ACCESS_DENIED) {
             break;
         }

@@ -18,6 +18,7 @@ std::wstring NewJobName() {
 
 bool Win32LaunchProcesses::CreateJob() {
     std::wstring name = NewJobName();
+    ::SetLastError(ERROR_SUCCESS);  // told apart from an earlier call's ERROR_ALREADY_EXISTS
     UniqueKernelHandle job(::CreateJobObjectW(nullptr, name.c_str()));
     if (job && ::GetLastError() == ERROR_ALREADY_EXISTS) {
         job.reset(::CreateJobObjectW(nullptr, nullptr));  // another's: never joined, nor named in a record
