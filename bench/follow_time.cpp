@@ -26,7 +26,7 @@
 
 #include "app_under_test.h"
 #include "bench_report.h"
-#include "phase_marks.h"
+#include "follow_bench.h"
 #include "target_program.h"
 
 namespace {
@@ -36,8 +36,6 @@ using namespace resolaunch::e2e;
 
 constexpr int kDefaultRuns = 10;
 constexpr int kDefaultWaitSeconds = 300;
-constexpr ScreenSize kDesktopSize{1024, 768};
-constexpr ScreenSize kSwitchedSize{800, 600};
 // The scheme the benchmark registers; its handler hands the URL to a client
 // that runs already, outside the launch, and ends: the store client's way.
 constexpr const wchar_t* kScheme = L"resolaunch-bench";
@@ -174,30 +172,13 @@ private:
                Quoted(report) + options;
     }
 
-    // Ms from the end of the program of `report` to the screen back at the desktop's size.
+    // Ms from the end of the program of `report` to the screen back, once ResoLaunch has finished the press.
     double UntilRestored(const std::wstring& report) {
-        const OwnedHandle process(OpenStarted(report));
-        long long ended = 0;
-        long long restored = 0;
-        const bool seen = WaitUntil(
-            [&] {
-                const long long now = PerformanceCounter();
-                if (ended == 0 && ::WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0) {
-                    ended = now;
-                }
-                if (restored == 0 && CurrentScreenSize() == kDesktopSize) {
-                    restored = now;
-                }
-                return ended != 0 && restored != 0;
-            },
-            std::chrono::milliseconds(15000), std::chrono::milliseconds(1));
-        if (!seen) {
-            throw std::runtime_error("the screen did not come back after the program's end");
-        }
+        const double ms = MsUntilRestored(report);
         if (!app_.WaitUntilPostedHandled()) {
             throw std::runtime_error("ResoLaunch did not finish the press");
         }
-        return Ms(ended, restored);
+        return ms;
     }
 
     static std::wstring UrlCommand() { return std::wstring(kScheme) + L"://rungameid/70"; }
@@ -224,16 +205,6 @@ private:
         }
     }
 
-    static HANDLE OpenStarted(const std::wstring& report) {
-        const std::vector<TargetStart> starts = ReadTargetReport(report);
-        const HANDLE process =
-            starts.size() == 1 ? ::OpenProcess(SYNCHRONIZE, FALSE, starts[0].processId) : nullptr;
-        if (process == nullptr) {
-            throw std::runtime_error("the started program cannot be watched");
-        }
-        return process;
-    }
-
     // Destroyed last to first: ResoLaunch ends, then the started programs,
     // then their folder goes.
     ScratchFolder scratch_;
@@ -251,25 +222,18 @@ std::string Measure(const std::wstring& output, int runs, int waitSeconds) {
     for (int run = 1; run <= runs; ++run) {
         restores.push_back(bench.Restore(run));
     }
-    const auto [low, high] = std::minmax_element(restores.begin(), restores.end());
-    std::string report = Format(
-        "restore at the end: the started program's end until the screen is back at %dx%d (%d runs)\n"
-        "  median %.1f ms   min %.1f ms   max %.1f ms\n  runs:",
-        kDesktopSize.width, kDesktopSize.height, runs, Median(restores), *low, *high);
-    for (const double ms : restores) {
-        report += Format(" %.1f", ms);
-    }
+    std::string report =
+        Format("restore at the end: the started program's end until the screen is back at %dx%d (%d runs)\n",
+               kDesktopSize.width, kDesktopSize.height, runs) +
+        RunFigures(restores);
     std::vector<double> urlRestores;
     for (int run = 1; run <= runs; ++run) {
         urlRestores.push_back(bench.RestoreAfterUrl(run));
     }
-    const auto [urlLow, urlHigh] = std::minmax_element(urlRestores.begin(), urlRestores.end());
-    report += Format("\nrestore after a URL handed to a running client (the game outside the job): the game's end until the screen is"
-                     " back (%d runs)\n  median %.1f ms   min %.1f ms   max %.1f ms\n  runs:",
-                     runs, Median(urlRestores), *urlLow, *urlHigh);
-    for (const double ms : urlRestores) {
-        report += Format(" %.1f", ms);
-    }
+    report += Format("\nrestore after a URL handed to a running client (the game outside the job): the game's end "
+                     "until the screen is back (%d runs)\n",
+                     runs) +
+              RunFigures(urlRestores);
     std::vector<double> movesBack;
     for (int run = 1; run <= runs; ++run) {
         movesBack.push_back(bench.MoveBack(run));
@@ -287,15 +251,7 @@ std::string Measure(const std::wstring& output, int runs, int waitSeconds) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    int runs = kDefaultRuns;
-    int waitSeconds = kDefaultWaitSeconds;
-    const std::optional<std::wstring> output = ReadDriverArguments(
+    return RunFollowDriver(
         argc, argv, "follow_time.exe OUTPUT_FILE RESOLAUNCH_EXE TARGET_EXE [--runs N (1+)] [--wait SECONDS (1+)]",
-        {{L"--runs", &runs, 1}, {L"--wait", &waitSeconds, 1}});
-    if (!output) {
-        return 2;
-    }
-    const int status = RunReport(*output, [&] { return Measure(*output, runs, waitSeconds); });
-    ::ChangeDisplaySettingsA(nullptr, 0);  // the desktop's own mode again, whatever happened
-    return status;
+        kDefaultRuns, kDefaultWaitSeconds, Measure);
 }

@@ -22,7 +22,7 @@
 
 #include "app_under_test.h"
 #include "bench_report.h"
-#include "phase_marks.h"
+#include "follow_bench.h"
 #include "target_program.h"
 
 namespace {
@@ -32,8 +32,6 @@ using namespace resolaunch::e2e;
 
 constexpr int kDefaultRuns = 10;
 constexpr int kDefaultWaitSeconds = 300;
-constexpr ScreenSize kDesktopSize{1024, 768};
-constexpr ScreenSize kSwitchedSize{800, 600};
 
 class Bench {
 public:
@@ -57,7 +55,7 @@ public:
         if (::WaitForSingleObject(program.handle, 0) != WAIT_TIMEOUT || CurrentScreenSize() != kSwitchedSize) {
             throw std::runtime_error("the program ended, or the screen came back, before the benchmark looked");
         }
-        const double ms = UntilRestored(report);
+        const double ms = MsUntilRestored(report);
         if (::WaitForSingleObject(guard.handle, 5000) != WAIT_OBJECT_0) {
             throw std::runtime_error("the guard did not end after the restore");
         }
@@ -86,7 +84,7 @@ public:
         for (HWND window : WindowsTitled(title)) {
             ::PostMessageW(window, WM_CLOSE, 0, 0);
         }
-        UntilRestored(report);
+        MsUntilRestored(report);
         return counted ? Format("%llu KiB private, %llu KiB working set",
                                 static_cast<unsigned long long>(memory.PrivateUsage / 1024),
                                 static_cast<unsigned long long>(memory.WorkingSetSize / 1024))
@@ -155,39 +153,6 @@ private:
         return guard;
     }
 
-    // Ms from the end of the program of `report` to the screen back at the desktop's size.
-    static double UntilRestored(const std::wstring& report) {
-        const OwnedHandle process(OpenStarted(report));
-        long long ended = 0;
-        long long restored = 0;
-        const bool seen = WaitUntil(
-            [&] {
-                const long long now = PerformanceCounter();
-                if (ended == 0 && ::WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0) {
-                    ended = now;
-                }
-                if (restored == 0 && CurrentScreenSize() == kDesktopSize) {
-                    restored = now;
-                }
-                return ended != 0 && restored != 0;
-            },
-            std::chrono::milliseconds(15000), std::chrono::milliseconds(1));
-        if (!seen) {
-            throw std::runtime_error("the screen did not come back after the program's end");
-        }
-        return Ms(ended, restored);
-    }
-
-    static HANDLE OpenStarted(const std::wstring& report) {
-        const std::vector<TargetStart> starts = ReadTargetReport(report);
-        const HANDLE process =
-            starts.size() == 1 ? ::OpenProcess(SYNCHRONIZE, FALSE, starts[0].processId) : nullptr;
-        if (process == nullptr) {
-            throw std::runtime_error("the started program cannot be watched");
-        }
-        return process;
-    }
-
     ScratchFolder scratch_;
     TargetPrograms targets_;
     std::optional<AppUnderTest> app_;
@@ -200,14 +165,11 @@ std::string Measure(const std::wstring& output, int runs, int waitSeconds) {
     for (int run = 1; run <= runs; ++run) {
         restores.push_back(bench.Restore(run));
     }
-    const auto [low, high] = std::minmax_element(restores.begin(), restores.end());
-    std::string report = Format(
-        "the guard's restore, ResoLaunch ended meanwhile: the started program's end until the screen is back at "
-        "%dx%d (%d runs)\n  median %.1f ms   min %.1f ms   max %.1f ms (goal: median <= 1000 ms)\n  runs:",
-        kDesktopSize.width, kDesktopSize.height, runs, Median(restores), *low, *high);
-    for (const double ms : restores) {
-        report += Format(" %.1f", ms);
-    }
+    std::string report =
+        Format("the guard's restore, ResoLaunch ended meanwhile: the started program's end until the screen is back "
+               "at %dx%d (%d runs)\n",
+               kDesktopSize.width, kDesktopSize.height, runs) +
+        RunFigures(restores, " (goal: median <= 1000 ms)");
     PhaseMarks marks(output + L".phases");
     const std::string memory = bench.WaitWhileRunning(marks, waitSeconds);
     report += "\nthe guard's memory after its wait, as Wine counts it: " + memory + "\n";
@@ -217,15 +179,7 @@ std::string Measure(const std::wstring& output, int runs, int waitSeconds) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    int runs = kDefaultRuns;
-    int waitSeconds = kDefaultWaitSeconds;
-    const std::optional<std::wstring> output = ReadDriverArguments(
+    return RunFollowDriver(
         argc, argv, "guard_time.exe OUTPUT_FILE RESOLAUNCH_EXE TARGET_EXE [--runs N (1+)] [--wait SECONDS (1+)]",
-        {{L"--runs", &runs, 1}, {L"--wait", &waitSeconds, 1}});
-    if (!output) {
-        return 2;
-    }
-    const int status = RunReport(*output, [&] { return Measure(*output, runs, waitSeconds); });
-    ::ChangeDisplaySettingsA(nullptr, 0);
-    return status;
+        kDefaultRuns, kDefaultWaitSeconds, Measure);
 }
